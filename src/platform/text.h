@@ -1,0 +1,10 @@
+// Conversions between the console's wide text and UTF-8 (files, SQLite, the terminal).
+#pragma once
+#include <string>
+#include <string_view>
+
+namespace vantel {
+std::string ToUtf8(std::wstring_view text);
+// Invalid UTF-8 sequences become U+FFFD.
+std::wstring FromUtf8(std::string_view text);
+}  // namespace vantel
