@@ -1,0 +1,88 @@
+// CPlexa: the controller link as the console sees it. Every call is a member expanded
+// from plexa_calls.def; each forwards to the backend that stands behind the link
+// (the simulated controller, the scripted link, or a tracing wrapper around either).
+#pragma once
+#include <array>
+#include <cstddef>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "link/plexa_types.h"
+
+namespace vantel::link {
+
+enum class CallId : std::uint16_t {
+#define PLEXA_CALL(name, ret, params) name,
+#include "link/plexa_calls.def"
+#undef PLEXA_CALL
+};
+
+inline constexpr std::size_t kCallCount = 0
+#define PLEXA_CALL(name, ret, params) +1
+#include "link/plexa_calls.def"
+#undef PLEXA_CALL
+    ;
+
+inline constexpr std::array<std::string_view, kCallCount> kCallNames = {
+#define PLEXA_CALL(name, ret, params) #name,
+#include "link/plexa_calls.def"
+#undef PLEXA_CALL
+};
+
+// Requests return a job handle; every other call returns int.
+inline constexpr std::array<bool, kCallCount> kCallIsRequest = {
+#define PLEXA_CALL(name, ret, params) std::is_same_v<ret, std::int16_t>,
+#include "link/plexa_calls.def"
+#undef PLEXA_CALL
+};
+
+// Looks a call up by name; false when there is none.
+bool FindCall(std::string_view name, CallId& id);
+
+// What stands behind the link.
+class ILinkBackend {
+public:
+    virtual ~ILinkBackend() = default;
+    // Carries out one call; in-values are read, out-values filled.
+    virtual std::int32_t Invoke(CallId id, std::span<const LinkArg> args) = 0;
+    // Jobs started but not yet reported (for "wait until idle").
+    virtual std::size_t JobsInFlight() const { return 0; }
+};
+
+class CPlexa;
+
+template <CallId Id, class Sig> struct LinkCall;
+template <CallId Id, class R, class... A>
+struct LinkCall<Id, R(A...)> {
+    ILinkBackend* const* backend;
+    R operator()(A... args) const {
+        if constexpr (sizeof...(A) == 0) {
+            return static_cast<R>((*backend)->Invoke(Id, {}));
+        } else {
+            const LinkArg packed[] = {MakeArg<A>(args)...};
+            return static_cast<R>((*backend)->Invoke(Id, packed));
+        }
+    }
+};
+
+class CPlexa {
+public:
+    explicit CPlexa(std::unique_ptr<ILinkBackend> backend) : m_owned(std::move(backend)), m_backend(m_owned.get()) {}
+    CPlexa(const CPlexa&) = delete;
+    CPlexa& operator=(const CPlexa&) = delete;
+
+    ILinkBackend& Backend() const { return *m_backend; }
+
+private:
+    std::unique_ptr<ILinkBackend> m_owned;
+    ILinkBackend* m_backend;
+
+public:
+#define PLEXA_CALL(name, ret, params) LinkCall<CallId::name, ret params> name{&m_backend};
+#include "link/plexa_calls.def"
+#undef PLEXA_CALL
+};
+
+}  // namespace vantel::link

@@ -1,0 +1,61 @@
+// Argument types of the controller link's calls.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <type_traits>
+#include <vector>
+
+#include "platform/filetime.h"
+#include "platform/wintypes.h"
+
+namespace vantel::link {
+
+using StringArray = std::vector<std::wstring>;
+using BoolArray = std::vector<bool>;
+using ByteArray = std::vector<std::uint8_t>;
+using DWordArray = std::vector<std::uint32_t>;
+using Orvo_Time::CFileTime;
+
+// How one argument crosses the link: its type, and whether the callee fills it.
+enum class ArgType : std::uint8_t { I16, I32, U32, Enum, Window, Str, Time, StrArray, BoolArray, ByteArray, DWordArray };
+
+struct LinkArg {
+    ArgType type;
+    bool out;
+    void* ptr;  // the caller's value, alive for the duration of the call
+
+    template <class T> T& As() const { return *static_cast<T*>(ptr); }
+};
+
+template <class T> struct ArgTypeOf;
+template <> struct ArgTypeOf<std::int16_t> { static constexpr ArgType value = ArgType::I16; };
+template <> struct ArgTypeOf<std::int32_t> { static constexpr ArgType value = ArgType::I32; };
+template <> struct ArgTypeOf<std::uint32_t> { static constexpr ArgType value = ArgType::U32; };
+template <> struct ArgTypeOf<HWND> { static constexpr ArgType value = ArgType::Window; };
+template <> struct ArgTypeOf<std::wstring> { static constexpr ArgType value = ArgType::Str; };
+template <> struct ArgTypeOf<CFileTime> { static constexpr ArgType value = ArgType::Time; };
+template <> struct ArgTypeOf<StringArray> { static constexpr ArgType value = ArgType::StrArray; };
+template <> struct ArgTypeOf<BoolArray> { static constexpr ArgType value = ArgType::BoolArray; };
+template <> struct ArgTypeOf<ByteArray> { static constexpr ArgType value = ArgType::ByteArray; };
+template <> struct ArgTypeOf<DWordArray> { static constexpr ArgType value = ArgType::DWordArray; };
+
+// The link's enumerations travel as plain 32-bit numbers.
+template <class T>
+constexpr ArgType ArgTypeFor() {
+    if constexpr (std::is_enum_v<T>) {
+        static_assert(sizeof(T) == sizeof(std::int32_t));
+        return ArgType::Enum;
+    } else {
+        return ArgTypeOf<T>::value;
+    }
+}
+
+// Declared parameter type -> LinkArg. A by-value or const-reference parameter is an in-value.
+template <class P>
+LinkArg MakeArg(P& value) {
+    using T = std::remove_cvref_t<P>;
+    constexpr bool out = std::is_lvalue_reference_v<P> && !std::is_const_v<std::remove_reference_t<P>>;
+    return LinkArg{ArgTypeFor<T>(), out, const_cast<T*>(&value)};
+}
+
+}  // namespace vantel::link
