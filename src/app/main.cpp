@@ -1,0 +1,13 @@
+// vantel: the console's executable.
+#include <wx/init.h>
+
+#include "app/vantel_app.h"
+
+int main(int argc, char** argv) {
+    wxApp::SetInstance(new vantel::CVantelApp());
+    // The toolkit's own start-up; without it (no display) the process ends at once.
+    if (!wxEntryStart(argc, argv)) return 1;
+    wxTheApp->CallOnInit();
+    wxEntryCleanup();
+    return 0;
+}

@@ -1,0 +1,167 @@
+#include "app/startup.h"
+
+#include <cwctype>
+#include <vector>
+
+#include <fmt/xchar.h>
+
+#include "platform/ole.h"
+#include "platform/registry.h"
+#include "platform/version.h"
+
+namespace vantel {
+
+void CVantelCmdLine::ParseParam(const std::wstring& param, bool isFlag, bool /*isLast*/) {
+    if (isFlag) {
+        std::wstring upper = param;
+        for (wchar_t& c : upper) c = static_cast<wchar_t>(std::towupper(c));
+        if (upper == L"REGSERVER") {
+            m_bRegServer = true;
+            return;
+        }
+        if (upper == L"UNREGSERVER") {
+            m_bUnregServer = true;
+            return;
+        }
+    }
+    // Everything else would go to the framework, which records nothing the console uses.
+}
+
+void ParseCommandLine(const std::vector<std::wstring>& args, CVantelCmdLine& cmdLine) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::wstring& a = args[i];
+        const bool isFlag = !a.empty() && (a[0] == L'/' || a[0] == L'-');
+        cmdLine.ParseParam(isFlag ? a.substr(1) : a, isFlag, i + 1 == args.size());
+    }
+}
+
+void ReadVersionInfo(const std::wstring& exePath, std::wstring& internalName, std::wstring& fileVersion) {
+    internalName.clear();
+    fileVersion.clear();
+    DWORD handle = 0;
+    const DWORD size = GetFileVersionInfoSizeW(exePath.c_str(), &handle);
+    if (size == 0) return;
+    std::vector<unsigned char> block(size);
+    if (!GetFileVersionInfoW(exePath.c_str(), handle, size, block.data())) return;
+
+    struct LangAndCodePage {
+        WORD language;
+        WORD codePage;
+    };
+    void* value = nullptr;
+    UINT len = 0;
+    if (!VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation", &value, &len) || len == 0) return;
+    const auto* translation = static_cast<const LangAndCodePage*>(value);
+
+    const auto query = [&](const wchar_t* name, std::wstring& out) {
+        const std::wstring path =
+            fmt::format(L"\\StringFileInfo\\{:04X}{:04X}\\{}", translation->language, translation->codePage, name);
+        void* text = nullptr;
+        UINT textLen = 0;
+        if (VerQueryValueW(block.data(), path.c_str(), &text, &textLen)) {
+            out.assign(static_cast<const wchar_t*>(text), textLen);
+        }
+    };
+    query(L"InternalName", internalName);
+    query(L"FileVersion", fileVersion);
+}
+
+void ReadVersionInfo(std::wstring& internalName, std::wstring& fileVersion) {
+    wchar_t path[1024];
+    const DWORD n = GetModuleFileNameW(nullptr, path, 1024);
+    ReadVersionInfo(std::wstring(path, n), internalName, fileVersion);
+}
+
+std::wstring IStartupHost::ExecutablePath() {
+    wchar_t path[1024];
+    const DWORD n = GetModuleFileNameW(nullptr, path, 1024);
+    return std::wstring(path, n);
+}
+
+std::wstring IStartupHost::CurrentDirectory() {
+    wchar_t dir[1024];
+    const DWORD n = GetCurrentDirectoryW(1024, dir);
+    return std::wstring(dir, n);
+}
+
+bool PathListContains(const std::wstring& list, const std::wstring& dir) {
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t end = list.find(L';', start);
+        if (list.compare(start, end == std::wstring::npos ? std::wstring::npos : end - start, dir) == 0) return true;
+        if (end == std::wstring::npos) return false;
+        start = end + 1;
+    }
+}
+
+namespace {
+
+bool WriteAppPaths(const std::wstring& exePath, const std::wstring& currentDir) {
+    CRegItem item(HKEY_LOCAL_MACHINE, kAppPathsKey, false);
+    bool ok = item.SetValue(L"", exePath);
+    if (ok) {
+        std::wstring path;
+        if (item.GetValue(L"Path", path)) {
+            // Whole entries only: a parent of a listed folder is a folder of its own.
+            if (!PathListContains(path, currentDir)) ok = item.SetValue(L"Path", path + L";" + currentDir);
+        } else {
+            ok = item.SetValue(L"Path", currentDir);
+        }
+    }
+    item.Close();
+    return ok;
+}
+
+}  // namespace
+
+bool RegisterServer(IStartupHost& host, CRegPair& appPair, const std::wstring& fileVersion) {
+    const std::wstring exePath = host.ExecutablePath();
+    const std::wstring currentDir = host.CurrentDirectory();
+    const bool ok = appPair.SetValue(L"", fileVersion, true, false) &&
+                    appPair.SetValue(L"AppName", exePath, true, false) && WriteAppPaths(exePath, currentDir);
+    if (!ok) host.AfxMessageBox(kRegistryError);
+    COleObjectFactory::UpdateRegistryAll(true);
+    return ok;
+}
+
+bool UnregisterServer(CRegPair& appPair) {
+    appPair.DeleteValue(L"", false, false);
+    appPair.DeleteValue(L"AppName", false, false);
+    COleObjectFactory::UpdateRegistryAll(false);
+    return true;
+}
+
+StartupOutcome RunStartup(IStartupHost& host, CRegPair& appPair, const std::vector<std::wstring>& args) {
+    if (!host.BaseInitInstance()) return StartupOutcome::BaseInitFailed;
+
+    CVantelCmdLine cmdLine;
+    ParseCommandLine(args, cmdLine);
+
+    std::wstring internalName, fileVersion;
+    ReadVersionInfo(host.ExecutablePath(), internalName, fileVersion);
+
+    if (cmdLine.m_bRegServer) {
+        RegisterServer(host, appPair, fileVersion);
+        return StartupOutcome::Registered;
+    }
+    if (cmdLine.m_bUnregServer) {
+        UnregisterServer(appPair);
+        return StartupOutcome::Unregistered;
+    }
+
+    std::wstring registered;
+    if (!appPair.GetValue(L"", registered, false, false) || registered != fileVersion) {
+        host.AfxMessageBox(fmt::format(L"{} Version {} not registered\nStart {} with Option /RegServer", internalName,
+                                       fileVersion, internalName));
+        return StartupOutcome::NotRegistered;
+    }
+
+    if (!AfxOleInit()) {
+        host.AfxMessageBox(kOleInitFailed);
+        return StartupOutcome::OleFailed;
+    }
+    host.RunMainDialog();
+    return StartupOutcome::DialogRun;
+}
+
+}  // namespace vantel

@@ -1,0 +1,58 @@
+// Start-up without a toolkit: command line, version check, registration. CVantelApp runs
+// it with the real message box and dialog; tests run it with their own host.
+#pragma once
+#include <string>
+#include <vector>
+
+class CRegPair;
+
+namespace vantel {
+
+class CVantelCmdLine {
+public:
+    virtual ~CVantelCmdLine() = default;
+    // One argument; a switch arrives without its leading "/" or "-".
+    virtual void ParseParam(const std::wstring& param, bool isFlag, bool isLast);
+
+    bool m_bRegServer = false;
+    bool m_bUnregServer = false;
+};
+
+// The framework's ParseCommandLine: every argument after the program name, in order.
+void ParseCommandLine(const std::vector<std::wstring>& args, CVantelCmdLine& cmdLine);
+
+// The two version strings of the executable at path (default: the running one); each
+// empty when it cannot be read.
+void ReadVersionInfo(std::wstring& internalName, std::wstring& fileVersion);
+void ReadVersionInfo(const std::wstring& exePath, std::wstring& internalName, std::wstring& fileVersion);
+
+// What start-up needs from its surroundings.
+class IStartupHost {
+public:
+    virtual ~IStartupHost() = default;
+    virtual bool BaseInitInstance() { return true; }
+    virtual std::wstring ExecutablePath();
+    virtual std::wstring CurrentDirectory();
+    // The application-wide message box, OK only.
+    virtual void AfxMessageBox(const std::wstring& text) = 0;
+    // Constructs the main dialog, runs it modally and destroys it.
+    virtual void RunMainDialog() = 0;
+};
+
+inline constexpr wchar_t kAppPathsKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Vantel.exe";
+inline constexpr wchar_t kRegistryError[] = L"Error accessing Registry";
+inline constexpr wchar_t kOleInitFailed[] = L"OLE Initialisierung fehlgeschlagen";
+
+bool RegisterServer(IStartupHost& host, CRegPair& appPair, const std::wstring& fileVersion);
+bool UnregisterServer(CRegPair& appPair);
+
+// True when the "Path" list (entries separated by ";") holds dir as a whole entry.
+bool PathListContains(const std::wstring& list, const std::wstring& dir);
+
+// The outcome of one run.
+enum class StartupOutcome { BaseInitFailed, Registered, Unregistered, NotRegistered, OleFailed, DialogRun };
+
+// InitInstance's steps; args are the command-line arguments after the program name.
+StartupOutcome RunStartup(IStartupHost& host, CRegPair& appPair, const std::vector<std::wstring>& args);
+
+}  // namespace vantel

@@ -1,0 +1,42 @@
+#include "app/vantel_app.h"
+
+#include <wx/msgdlg.h>
+
+#include "app/startup.h"
+#include "dialog/vantel_dlg.h"
+#include "link/embedded_link.h"
+
+namespace vantel {
+namespace {
+
+class WxStartupHost final : public IStartupHost {
+public:
+    explicit WxStartupHost(CVantelApp& app) : m_app(app) {}
+    void AfxMessageBox(const std::wstring& text) override { wxMessageBox(wxString(text), L"Vantel", wxOK); }
+    void RunMainDialog() override {
+        auto* dlg = new CVantelDlg(m_app.RegPair(), link::MakeEmbeddedLink());
+        m_app.SetTopWindow(dlg);
+        dlg->DoModal();
+        m_app.SetTopWindow(nullptr);
+        delete dlg;
+    }
+
+private:
+    CVantelApp& m_app;
+};
+
+}  // namespace
+
+CVantelApp::CVantelApp() { SetAppName(L"Vantel"); }
+
+bool CVantelApp::OnInit() { return InitInstance(); }
+
+bool CVantelApp::InitInstance() {
+    std::vector<std::wstring> args;
+    for (int i = 1; i < argc; ++i) args.push_back(argv[i].ToStdWstring());
+    WxStartupHost host(*this);
+    RunStartup(host, m_regPair, args);
+    return false;
+}
+
+}  // namespace vantel

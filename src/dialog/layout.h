@@ -1,0 +1,41 @@
+// The dialog templates, in dialog units: the layout is part of the system.
+#pragma once
+#include <array>
+#include <span>
+#include <string_view>
+
+namespace vantel {
+
+struct DuRect {
+    int x, y, w, h;
+};
+
+enum class ControlKind { Combo, Button, GroupBox, Static };
+
+struct ControlRow {
+    int id;  // 0: no id
+    ControlKind kind;
+    std::wstring_view text;
+    DuRect rect;
+    bool startsGroup;  // tab stop that starts a group
+};
+
+// Template 102: title, size in dialog units, the ten fields, 31 buttons, six group boxes.
+inline constexpr std::wstring_view kMainTitle = L"PLEXA-Vantel";
+inline constexpr int kMainWidthDu = 375;
+inline constexpr int kMainHeightDu = 188;
+std::span<const ControlRow> MainDialogControls();
+
+// The control id of parameter field n (1-10).
+constexpr int FieldControlId(int n) { return n <= 8 ? 1056 + n : (n == 9 ? 1066 : 1067); }
+
+// Template 129, the question dialog.
+inline constexpr std::wstring_view kQuestionTitle = L"Dialogfrage";
+inline constexpr int kQuestionWidthDu = 224;
+inline constexpr int kQuestionHeightDu = 95;
+std::span<const ControlRow> QuestionDialogControls();
+
+inline constexpr int kAboutCommand = 16;
+inline constexpr std::wstring_view kAboutText = L"Inf&o über Vantel...";  // string resource 101
+
+}  // namespace vantel

@@ -1,0 +1,35 @@
+// The question dialog: a controller's synchronous question with up to three answers.
+#pragma once
+#include <array>
+#include <string>
+
+#include <wx/dialog.h>
+
+#include "jobs/surface.h"
+
+class wxButton;
+class wxStaticText;
+
+namespace vantel {
+
+class CQuestDlg : public wxDialog {
+public:
+    explicit CQuestDlg(wxWindow* parent = nullptr);
+
+    // Shows the window modally; returns 1004-1006 for a button, wxID_CANCEL when it was
+    // closed otherwise.
+    int DoModal();
+    wxButton* Button(int k) const { return m_buttons.at(k); }
+    wxStaticText* Text() const { return m_text; }
+
+    AnswerCaptions m_captions;
+    std::wstring m_question;
+
+private:
+    void OnInitDialog();
+
+    std::array<wxButton*, 3> m_buttons{};
+    wxStaticText* m_text = nullptr;
+};
+
+}  // namespace vantel

@@ -1,0 +1,311 @@
+#include "dialog/vantel_dlg.h"
+
+#include <algorithm>
+#include <map>
+
+#include <wx/aboutdlg.h>
+#include <wx/bitmap.h>
+#include <wx/button.h>
+#include <wx/dcmemory.h>
+#include <wx/evtloop.h>
+#include <wx/iconbndl.h>
+#include <wx/menu.h>
+#include <wx/msgdlg.h>
+#include <wx/panel.h>
+#include <wx/statbox.h>
+#include <wx/utils.h>
+
+#include "app/startup.h"
+#include "commands/catalogue.h"
+#include "dialog/layout.h"
+#include "dialog/my_combo.h"
+#include "dialog/quest_dlg.h"
+#include "jobs/messages.h"
+#include "platform/winmsg.h"
+
+namespace vantel {
+namespace {
+
+// A posted window message, carried to the user-interface thread.
+struct Posted {
+    UINT msg;
+    WPARAM wParam;
+    LPARAM lParam;
+};
+
+constexpr wchar_t kAppName[] = L"Vantel";
+
+}  // namespace
+
+wxIcon VantelIcon(int size) {
+    // A rounded dark-teal square with a white "V" over a small orange joint: a robot arm's
+    // two links meeting at the console's initial.
+    wxBitmap bmp(size, size, 32);
+    bmp.UseAlpha();
+    {
+        wxMemoryDC dc(bmp);
+        dc.SetBackground(*wxTRANSPARENT_BRUSH);
+        dc.Clear();
+        dc.SetPen(*wxTRANSPARENT_PEN);
+        dc.SetBrush(wxBrush(wxColour(0x1F, 0x5F, 0x6B)));
+        dc.DrawRoundedRectangle(0, 0, size, size, size / 6.0);
+        const int w = std::max(2, size / 7);
+        dc.SetPen(wxPen(*wxWHITE, w));
+        dc.DrawLine(size / 5, size / 5, size / 2, size * 4 / 5);
+        dc.DrawLine(size / 2, size * 4 / 5, size * 4 / 5, size / 5);
+        dc.SetPen(*wxTRANSPARENT_PEN);
+        dc.SetBrush(wxBrush(wxColour(0xF2, 0x8C, 0x28)));
+        dc.DrawCircle(size / 2, size * 4 / 5 - w / 2, std::max(2, size / 8));
+    }
+    wxIcon icon;
+    icon.CopyFromBitmap(bmp);
+    return icon;
+}
+
+CVantelDlg::CVantelDlg(CRegPair& appPair, std::unique_ptr<link::ILinkBackend> link, wxWindow* parent)
+    : wxFrame(parent, wxID_ANY, wxString(kMainTitle.data(), kMainTitle.size()), wxDefaultPosition, wxDefaultSize,
+              wxCAPTION | wxSYSTEM_MENU | wxMINIMIZE_BOX | wxCLOSE_BOX) {
+    m_console = std::make_unique<CConsole>(*this, std::move(link), appPair);
+    wxIconBundle icons;
+    icons.AddIcon(VantelIcon(32));
+    icons.AddIcon(VantelIcon(16));
+    SetIcons(icons);
+
+    m_hwnd = CreatePostTarget([this](UINT msg, WPARAM wParam, LPARAM lParam) {
+        auto* event = new wxThreadEvent(wxEVT_THREAD);
+        event->SetPayload(Posted{msg, wParam, lParam});
+        wxQueueEvent(this, event);
+    });
+    Bind(wxEVT_THREAD, &CVantelDlg::OnPosted, this);
+    Bind(wxEVT_MENU, &CVantelDlg::OnCommand, this);
+    Bind(wxEVT_BUTTON, &CVantelDlg::OnCommand, this);
+    Bind(wxEVT_CLOSE_WINDOW, &CVantelDlg::OnClose, this);
+    Bind(wxEVT_CHAR_HOOK, &CVantelDlg::OnCharHook, this);
+
+    SetMenuBar(BuildMenuBar());
+    BuildControls();
+}
+
+CVantelDlg::~CVantelDlg() {
+    // No post reaches this window once it is going.
+    DestroyPostTarget(m_hwnd);
+}
+
+wxSize CVantelDlg::DuToPixels(int w, int h) const {
+    return wxSize(static_cast<int>(w * m_duX + 0.5), static_cast<int>(h * m_duY + 0.5));
+}
+
+wxPoint CVantelDlg::DuToPixels(wxPoint p) const {
+    return wxPoint(static_cast<int>(p.x * m_duX + 0.5), static_cast<int>(p.y * m_duY + 0.5));
+}
+
+wxMenuBar* CVantelDlg::BuildMenuBar() {
+    auto* bar = new wxMenuBar();
+    std::map<std::wstring, wxMenu*> menus;
+    for (std::wstring_view top : TopLevelMenus()) {
+        auto* menu = new wxMenu();
+        menus[std::wstring(top)] = menu;
+        bar->Append(menu, wxString(top.data(), top.size()));
+    }
+    // The menu named by path, its submenus created in the order they first appear.
+    const auto menuAt = [&](std::wstring_view path) -> wxMenu* {
+        std::wstring key;
+        wxMenu* menu = nullptr;
+        std::size_t start = 0;
+        while (start <= path.size()) {
+            const std::size_t end = std::min(path.find(L'/', start), path.size());
+            const std::wstring_view part = path.substr(start, end - start);
+            const std::wstring parent = key;
+            key += (key.empty() ? L"" : L"/") + std::wstring(part);
+            auto it = menus.find(key);
+            if (it == menus.end()) {
+                auto* sub = new wxMenu();
+                if (menu != nullptr) menu->AppendSubMenu(sub, wxString(part.data(), part.size()));
+                it = menus.emplace(key, sub).first;
+            }
+            menu = it->second;
+            start = end + 1;
+        }
+        return menu;
+    };
+    for (const CommandRow& row : Catalogue()) {
+        switch (row.kind) {
+            case RowKind::Item: {
+                const std::size_t cut = row.path.rfind(L'/');
+                wxMenu* menu = menuAt(row.path.substr(0, cut));
+                const std::wstring_view text = row.path.substr(cut + 1);
+                menu->Append(row.id, wxString(text.data(), text.size()));
+                break;
+            }
+            case RowKind::Separator: menuAt(row.path)->AppendSeparator(); break;
+            case RowKind::Submenu: menuAt(row.path); break;
+            case RowKind::Button:
+            case RowKind::Hidden: break;
+        }
+    }
+    return bar;
+}
+
+void CVantelDlg::BuildControls() {
+    m_panel = new wxPanel(this, wxID_ANY);
+
+    // Dialog units from the dialog font; taller if the toolkit's fields need more room.
+    const wxSize extent = m_panel->GetTextExtent(L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+    m_duX = extent.x / 52.0 / 4.0;
+    m_duY = m_panel->GetCharHeight() / 8.0;
+    {
+        auto* probe = new wxComboBox(m_panel, wxID_ANY);
+        const int comboHeight = probe->GetBestSize().y;
+        probe->Destroy();
+        m_duY = std::max(m_duY, comboHeight / 15.0);
+    }
+
+    // Group boxes first, so that the controls they frame are drawn above them.
+    for (const ControlRow& c : MainDialogControls()) {
+        if (c.kind != ControlKind::GroupBox) continue;
+        new wxStaticBox(m_panel, wxID_ANY, wxString(c.text.data(), c.text.size()), DuToPixels({c.rect.x, c.rect.y}),
+                        DuToPixels(c.rect.w, c.rect.h));
+    }
+    int field = 0;
+    for (const ControlRow& c : MainDialogControls()) {
+        const wxPoint pos = DuToPixels({c.rect.x, c.rect.y});
+        if (c.kind == ControlKind::Combo) {
+            auto* combo = new CMyComboBox(m_panel, c.id, pos, wxSize(DuToPixels(c.rect.w, 0).x, -1));
+            combo->onLeave = [this](CMyComboBox& f) { OnFieldLeft(f); };
+            m_fields[field++] = combo;
+        } else if (c.kind == ControlKind::Button) {
+            new wxButton(m_panel, c.id, wxString(c.text.data(), c.text.size()), pos, DuToPixels(c.rect.w, c.rect.h),
+                         wxBU_EXACTFIT);
+        }
+    }
+    m_panel->Bind(wxEVT_RIGHT_DOWN, [this](wxMouseEvent&) { ShowWindowMenu(); });
+    SetClientSize(DuToPixels(kMainWidthDu, kMainHeightDu));
+}
+
+void CVantelDlg::OnInitDialog() {
+    Centre();
+    m_console->LoadHistories();
+    for (int n = 1; n <= kFieldCount; ++n) {
+        const FieldHistory& h = m_console->Field(n);
+        FieldControl(n).ShowHistory(h.items, h.selection, h.text);
+    }
+    m_console->Start(m_hwnd);
+    if (m_fields[0] != nullptr) m_fields[0]->SetFocus();
+}
+
+int CVantelDlg::DoModal() {
+    OnInitDialog();
+    Show();
+    Raise();
+    wxGUIEventLoop loop;
+    m_loop = &loop;
+    loop.Run();
+    m_loop = nullptr;
+    SaveAndDestroy();
+    return m_result;
+}
+
+void CVantelDlg::EndDialog(int code) {
+    m_result = code;
+    if (m_loop != nullptr) m_loop->ScheduleExit(code);
+}
+
+void CVantelDlg::SaveAndDestroy() {
+    if (m_saved) return;
+    m_saved = true;
+    m_console->SaveHistories();
+    Hide();
+}
+
+FieldTexts CVantelDlg::ReadFields() {
+    FieldTexts texts;
+    for (int n = 1; n <= kFieldCount; ++n) texts[n - 1] = FieldControl(n).GetValue().ToStdWstring();
+    return texts;
+}
+
+void CVantelDlg::MessageBox(const std::wstring& text) {
+    wxMessageDialog box(this, wxString(text), kAppName, wxOK);
+    box.ShowModal();
+}
+
+int CVantelDlg::RunQuestion(const std::wstring& question, const AnswerCaptions& captions) {
+    CQuestDlg dlg(nullptr);
+    dlg.m_question = question;
+    dlg.m_captions = captions;
+    return dlg.DoModal();
+}
+
+void CVantelDlg::Pause(unsigned ms) { wxMilliSleep(ms); }
+
+void CVantelDlg::OnFieldLeft(CMyComboBox& control) {
+    for (int n = 1; n <= kFieldCount; ++n) {
+        if (m_fields[n - 1] != &control) continue;
+        FieldHistory& h = m_console->Field(n);
+        h.text = control.GetValue().ToStdWstring();
+        h.selection = control.HistorySelection();
+        // The list may have been changed by nobody but us; keep the control's entries.
+        h.LeaveField();
+        control.ShowHistory(h.items, h.selection, h.text);
+        return;
+    }
+}
+
+void CVantelDlg::OnCommand(wxCommandEvent& e) {
+    if (!m_console->Command(e.GetId())) e.Skip();
+}
+
+void CVantelDlg::OnPosted(wxThreadEvent& e) {
+    const auto posted = e.GetPayload<Posted>();
+    m_console->OnMessage(posted.msg, posted.wParam, posted.lParam);
+}
+
+void CVantelDlg::OnClose(wxCloseEvent& e) {
+    if (e.CanVeto()) e.Veto();
+    OnSysCommand(kScClose);
+}
+
+void CVantelDlg::OnCharHook(wxKeyEvent& e) {
+    const int key = e.GetKeyCode();
+    if (key == WXK_ESCAPE) return;  // Esc never closes the dialog
+    if (key == WXK_RETURN || key == WXK_NUMPAD_ENTER) {
+        // Enter clicks a focused button, as in any dialog, and otherwise does nothing.
+        if (dynamic_cast<wxButton*>(FindFocus()) != nullptr) e.Skip();
+        return;
+    }
+    if (key == WXK_SPACE && e.GetModifiers() == wxMOD_ALT) {
+        ShowWindowMenu();
+        return;
+    }
+    e.Skip();
+}
+
+void CVantelDlg::ShowWindowMenu() {
+    wxMenu menu;
+    menu.Append(kScMinimize, L"Mi&nimieren");
+    menu.Append(kScClose, L"&Schließen\tAlt+F4");
+    menu.AppendSeparator();
+    menu.Append(kAboutCommand, wxString(kAboutText.data(), kAboutText.size()));
+    const int chosen = GetPopupMenuSelectionFromUser(menu);
+    if (chosen != wxID_NONE) OnSysCommand(chosen);
+}
+
+void CVantelDlg::OnSysCommand(int command) {
+    switch (command) {
+        case kScClose: EndDialog(0); break;
+        case kScMinimize: Iconize(true); break;
+        case kAboutCommand: {
+            std::wstring name, version;
+            ReadVersionInfo(name, version);
+            wxAboutDialogInfo info;
+            info.SetName(name.empty() ? wxString(kAppName) : wxString(name));
+            info.SetVersion(version);
+            info.SetDescription(L"Test console for the controller link");
+            info.SetIcon(VantelIcon(32));
+            wxAboutBox(info, this);
+            break;
+        }
+        default: break;
+    }
+}
+
+}  // namespace vantel

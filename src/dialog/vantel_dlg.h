@@ -1,0 +1,74 @@
+// The main dialog: a frame (only frames carry a menu bar) that runs modally, laid out
+// from its template in dialog units, and the wx surface of the console.
+#pragma once
+#include <array>
+#include <memory>
+
+#include <wx/frame.h>
+#include <wx/icon.h>
+
+#include "jobs/console.h"
+#include "platform/wintypes.h"
+
+class wxGUIEventLoop;
+class wxMenuBar;
+class wxPanel;
+class CRegPair;
+
+namespace vantel {
+
+class CMyComboBox;
+
+// The icon of the console (large 32 x 32, small 16 x 16), drawn in code.
+wxIcon VantelIcon(int size);
+
+class CVantelDlg : public wxFrame, public ISurface {
+public:
+    // link: what stands behind the dialog's CPlexa.
+    CVantelDlg(CRegPair& appPair, std::unique_ptr<link::ILinkBackend> link, wxWindow* parent = nullptr);
+    ~CVantelDlg() override;
+
+    // Shows the window and runs until EndDialog; returns its code.
+    int DoModal();
+    void EndDialog(int code);
+
+    CConsole& Console() { return *m_console; }
+    CMyComboBox& FieldControl(int n) { return *m_fields.at(n - 1); }
+    HWND Handle() const { return m_hwnd; }
+
+    // ISurface
+    FieldTexts ReadFields() override;
+    void MessageBox(const std::wstring& text) override;
+    int RunQuestion(const std::wstring& question, const AnswerCaptions& captions) override;
+    void Pause(unsigned ms) override;
+
+    // The window menu (the platform's own is the window manager's): Close, Minimise, About.
+    void ShowWindowMenu();
+    void OnSysCommand(int command);
+    static constexpr int kScClose = 0xF060;
+    static constexpr int kScMinimize = 0xF020;
+
+private:
+    void OnInitDialog();
+    void BuildControls();
+    wxMenuBar* BuildMenuBar();
+    void SaveAndDestroy();
+    void OnFieldLeft(CMyComboBox& field);
+    void OnCommand(wxCommandEvent& e);
+    void OnPosted(wxThreadEvent& e);
+    void OnClose(wxCloseEvent& e);
+    void OnCharHook(wxKeyEvent& e);
+    wxSize DuToPixels(int w, int h) const;
+    wxPoint DuToPixels(wxPoint p) const;
+
+    std::unique_ptr<CConsole> m_console;
+    wxPanel* m_panel = nullptr;
+    std::array<CMyComboBox*, kFieldCount> m_fields{};
+    wxGUIEventLoop* m_loop = nullptr;
+    int m_result = 0;
+    bool m_saved = false;
+    HWND m_hwnd = 0;
+    double m_duX = 1.5, m_duY = 1.625;  // pixels per dialog unit
+};
+
+}  // namespace vantel

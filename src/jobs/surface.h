@@ -1,0 +1,27 @@
+// What the console logic needs from a window, and nothing more.
+#pragma once
+#include <array>
+#include <string>
+
+namespace vantel {
+
+inline constexpr int kFieldCount = 10;
+using FieldTexts = std::array<std::wstring, kFieldCount>;
+using AnswerCaptions = std::array<std::wstring, 3>;
+
+class ISurface {
+public:
+    virtual ~ISurface() = default;
+    // The current texts of the ten parameter fields (the data exchange of UpdateData(TRUE)).
+    virtual FieldTexts ReadFields() = 0;
+    // A modal message box: the text alone, the application's name as caption, OK only.
+    // Returns when the box is closed; notifications keep being dispatched meanwhile.
+    virtual void MessageBox(const std::wstring& text) = 0;
+    // The question dialog; returns its end code (1004-1006, or another code when it was
+    // closed otherwise).
+    virtual int RunQuestion(const std::wstring& question, const AnswerCaptions& captions) = 0;
+    // Blocks the user-interface thread for ms milliseconds.
+    virtual void Pause(unsigned ms) = 0;
+};
+
+}  // namespace vantel
