@@ -1,0 +1,121 @@
+#include <gtest/gtest.h>
+
+#include <wx/button.h>
+#include <wx/menu.h>
+#include <wx/uiaction.h>
+
+#include "dialog/layout.h"
+#include "dialog/my_combo.h"
+#include "dialog/vantel_dlg.h"
+#include "gui_util.h"
+#include "link/embedded_link.h"
+#include "platform/registry.h"
+#include "temp_stores.h"
+
+namespace vantel {
+namespace {
+
+template <class T>
+int CountChildren(wxWindow* w) {
+    int n = dynamic_cast<T*>(w) != nullptr ? 1 : 0;
+    for (wxWindow* child : w->GetChildren()) n += CountChildren<T>(child);
+    return n;
+}
+
+// Runs body inside the dialog's modal loop, then closes the dialog as its Close does.
+void RunModal(CVantelDlg& dlg, std::function<void()> body) {
+    dlg.CallAfter([&dlg, body] {
+        body();
+        dlg.Close();
+    });
+    dlg.DoModal();
+}
+
+class MainDialog : public ::testing::Test {
+protected:
+    test::TempStores stores;
+    CRegPair app{L"Plexa.Vantel", false};
+
+    std::unique_ptr<CVantelDlg> Make() {
+        return std::make_unique<CVantelDlg>(app, link::MakeEmbeddedLink(0));
+    }
+};
+
+TEST_F(MainDialog, OpensWithItsTemplate) {
+    auto dlg = Make();
+    RunModal(*dlg, [&] {
+        test::Pump();
+        EXPECT_EQ(dlg->GetTitle(), L"PLEXA-Vantel");
+        EXPECT_TRUE(dlg->IsShown());
+        EXPECT_EQ(CountChildren<CMyComboBox>(dlg.get()), 10);
+        // Combo boxes contain buttons of their own on some toolkits; count ours by id.
+        int buttons = 0;
+        for (const ControlRow& c : MainDialogControls()) {
+            if (c.kind != ControlKind::Button) continue;
+            auto* b = dynamic_cast<wxButton*>(dlg->FindWindow(c.id));
+            ASSERT_NE(b, nullptr) << c.id;
+            EXPECT_EQ(b->GetLabel(), wxString(c.text.data(), c.text.size()));
+            ++buttons;
+        }
+        EXPECT_EQ(buttons, 21);  // sixteen value buttons, "ALL" and the four program buttons
+
+        wxMenuBar* bar = dlg->GetMenuBar();
+        ASSERT_NE(bar, nullptr);
+        const wchar_t* menus[] = {L"Ini&t", L"Diver&ses", L"&Variablen", L"&Datei", L"&Programm",
+                                  L"&Editor", L"&Install", L"&Move", L"&FileManager", L"&Log"};
+        ASSERT_EQ(bar->GetMenuCount(), 10u);
+        for (size_t i = 0; i < 10; ++i) EXPECT_EQ(bar->GetMenuLabel(i), menus[i]);
+
+        // Fields in template order, top to bottom.
+        for (int n = 1; n < 10; ++n) {
+            EXPECT_LT(dlg->FieldControl(n).GetPosition().y, dlg->FieldControl(n + 1).GetPosition().y);
+            EXPECT_EQ(dlg->FieldControl(n).GetId(), FieldControlId(n));
+        }
+    });
+}
+
+TEST_F(MainDialog, EnterAndEscapeLeaveItOpen) {
+    auto dlg = Make();
+    bool stillOpen = false;
+    RunModal(*dlg, [&] {
+        test::Pump();
+        dlg->Raise();
+        dlg->FieldControl(1).SetFocus();
+        test::Pump();
+        wxUIActionSimulator sim;
+        sim.Char(WXK_ESCAPE);
+        sim.Char(WXK_RETURN);
+        test::Pump(40);
+        stillOpen = dlg->IsShown();
+    });
+    EXPECT_TRUE(stillOpen);
+}
+
+TEST_F(MainDialog, TypedTextSurvivesARestart) {
+    {
+        auto dlg = Make();
+        RunModal(*dlg, [&] {
+            test::Pump();
+            dlg->Raise();
+            CMyComboBox& field10 = dlg->FieldControl(10);
+            field10.SetFocus();
+            ASSERT_TRUE(test::PumpUntil([&] { return field10.HasFocus() || wxWindow::FindFocus() != nullptr; }));
+            wxUIActionSimulator sim;
+            sim.Text("robot 7");
+            ASSERT_TRUE(test::PumpUntil([&] { return field10.GetValue() == L"robot 7"; }));
+            dlg->FieldControl(1).SetFocus();  // leaving the field records it
+            ASSERT_TRUE(test::PumpUntil([&] { return !dlg->Console().Field(10).items.empty(); }));
+        });
+    }
+    auto dlg = Make();
+    RunModal(*dlg, [&] {
+        test::Pump();
+        EXPECT_EQ(dlg->FieldControl(10).GetValue(), L"robot 7");
+        ASSERT_GE(dlg->FieldControl(10).GetCount(), 1u);
+        EXPECT_EQ(dlg->FieldControl(10).GetString(0), L"robot 7");
+        EXPECT_EQ(dlg->FieldControl(1).GetValue(), L"");
+    });
+}
+
+}  // namespace
+}  // namespace vantel

@@ -1,0 +1,16 @@
+// GUI tests: the toolkit is started once, then every test runs on the main thread.
+#include <gtest/gtest.h>
+#include <wx/app.h>
+#include <wx/init.h>
+
+int main(int argc, char** argv) {
+    testing::InitGoogleTest(&argc, argv);
+    wxApp::SetInstance(new wxApp());
+    if (!wxEntryStart(argc, argv)) {
+        fprintf(stderr, "no display\n");
+        return 1;
+    }
+    const int rc = RUN_ALL_TESTS();
+    wxEntryCleanup();
+    return rc;
+}
