@@ -5,7 +5,7 @@
 
 namespace Orvo_Time {
 
-// A point in time: 100-nanosecond ticks since 1601-01-01 00:00 UTC, as a Windows FILETIME.
+// A point in time: 100-nanosecond ticks since 1601-01-01 00:00 UTC.
 class CFileTime {
 public:
     CFileTime() = default;

@@ -1,4 +1,4 @@
-// Small stand-ins for the Windows types that the console's interfaces are written in.
+// Small stand-ins for the types that the console's interfaces are written in.
 #pragma once
 #include <cstdint>
 
