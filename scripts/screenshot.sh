@@ -27,6 +27,6 @@ sleep 0.5
 shift || true
 for step in "$@"; do eval "xdotool $step"; sleep 0.3; done
 mkdir -p "$(dirname "$out")"
-import -window root -crop "$(xdotool getwindowgeometry --shell "$win" | awk -F= '/WIDTH/{w=$2}/HEIGHT/{h=$2}/^X/{x=$2}/^Y/{y=$2}END{print w"x"h"+"x"+"y}')" +repage "$out"
+if [ -n "${FULL:-}" ]; then import -window root "$out"; else import -window root -crop "$(xdotool getwindowgeometry --shell "$win" | awk -F= '/WIDTH/{w=$2}/HEIGHT/{h=$2}/^X/{x=$2}/^Y/{y=$2}END{print w"x"h"+"x"+"y}')" +repage "$out"; fi
 kill $app_pid 2>/dev/null || true
 echo "$out"

@@ -34,6 +34,8 @@ struct Posted {
 };
 
 constexpr wchar_t kAppName[] = L"Vantel";
+constexpr int kMenuIdBase = 20000;
+constexpr int kWindowMenuBase = 19000;
 
 }  // namespace
 
@@ -134,7 +136,9 @@ wxMenuBar* CVantelDlg::BuildMenuBar() {
                 const std::size_t cut = row.path.rfind(L'/');
                 wxMenu* menu = menuAt(row.path.substr(0, cut));
                 const std::wstring_view text = row.path.substr(cut + 1);
-                menu->Append(row.id, wxString(text.data(), text.size()));
+                const int menuId = kMenuIdBase + static_cast<int>(m_menuCommands.size());
+                m_menuCommands[menuId] = row.id;
+                menu->Append(menuId, wxString(text.data(), text.size()));
                 break;
             }
             case RowKind::Separator: menuAt(row.path)->AppendSeparator(); break;
@@ -250,8 +254,24 @@ void CVantelDlg::OnFieldLeft(CMyComboBox& control) {
     }
 }
 
+int CVantelDlg::MenuIdOf(int commandId) const {
+    for (const auto& [menuId, command] : m_menuCommands) {
+        if (command == commandId) return menuId;
+    }
+    return wxID_NONE;
+}
+
 void CVantelDlg::OnCommand(wxCommandEvent& e) {
-    if (!m_console->Command(e.GetId())) e.Skip();
+    int id = e.GetId();
+    if (e.GetEventType() == wxEVT_MENU) {
+        const auto it = m_menuCommands.find(id);
+        if (it == m_menuCommands.end()) {
+            e.Skip();
+            return;
+        }
+        id = it->second;
+    }
+    if (!m_console->Command(id)) e.Skip();
 }
 
 void CVantelDlg::OnPosted(wxThreadEvent& e) {
@@ -280,13 +300,14 @@ void CVantelDlg::OnCharHook(wxKeyEvent& e) {
 }
 
 void CVantelDlg::ShowWindowMenu() {
+    const int commands[] = {kScMinimize, kScClose, kAboutCommand};
     wxMenu menu;
-    menu.Append(kScMinimize, L"Mi&nimieren");
-    menu.Append(kScClose, L"&Schließen\tAlt+F4");
+    menu.Append(kWindowMenuBase + 0, L"Mi&nimieren");
+    menu.Append(kWindowMenuBase + 1, L"&Schließen\tAlt+F4");
     menu.AppendSeparator();
-    menu.Append(kAboutCommand, wxString(kAboutText.data(), kAboutText.size()));
-    const int chosen = GetPopupMenuSelectionFromUser(menu);
-    if (chosen != wxID_NONE) OnSysCommand(chosen);
+    menu.Append(kWindowMenuBase + 2, wxString(kAboutText.data(), kAboutText.size()));
+    const int chosen = GetPopupMenuSelectionFromUser(menu) - kWindowMenuBase;
+    if (chosen >= 0 && chosen < 3) OnSysCommand(commands[chosen]);
 }
 
 void CVantelDlg::OnSysCommand(int command) {

@@ -2,6 +2,7 @@
 // from its template in dialog units, and the wx surface of the console.
 #pragma once
 #include <array>
+#include <map>
 #include <memory>
 
 #include <wx/frame.h>
@@ -48,6 +49,9 @@ public:
     static constexpr int kScClose = 0xF060;
     static constexpr int kScMinimize = 0xF020;
 
+    // The toolkit takes menu ids below 0x7FFF only; command ids above that are mapped.
+    int MenuIdOf(int commandId) const;
+
 private:
     void OnInitDialog();
     void BuildControls();
@@ -62,6 +66,7 @@ private:
     wxPoint DuToPixels(wxPoint p) const;
 
     std::unique_ptr<CConsole> m_console;
+    std::map<int, int> m_menuCommands;  // toolkit menu id -> command id
     wxPanel* m_panel = nullptr;
     std::array<CMyComboBox*, kFieldCount> m_fields{};
     wxGUIEventLoop* m_loop = nullptr;
