@@ -20,7 +20,9 @@ namespace vantel::reg {
 
 namespace {
 
-constexpr int kBusyTimeoutMs = 5000;
+// Generous: a console closing while another one writes its 200 history values, each its
+// own synced transaction, must wait its turn rather than lose a value on a busy disk.
+constexpr int kBusyTimeoutMs = 30000;
 
 std::string Env(const char* name) {
     const char* value = std::getenv(name);
