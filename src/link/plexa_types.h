@@ -16,6 +16,15 @@ using ByteArray = std::vector<std::uint8_t>;
 using DWordArray = std::vector<std::uint32_t>;
 using Orvo_Time::CFileTime;
 
+// The kind of a controller message or dialog; the console only shows the number.
+enum EMessageType : std::int32_t {
+    eMsgInfo = 0,
+    eMsgState = 1,
+    eMsgAcknowledge = 2,
+    eMsgWait = 3,
+    eMsgDialog = 4,
+};
+
 // How one argument crosses the link: its type, and whether the callee fills it.
 enum class ArgType : std::uint8_t { I16, I32, U32, Enum, Window, Str, Time, StrArray, BoolArray, ByteArray, DWordArray };
 
