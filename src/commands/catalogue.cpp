@@ -3,6 +3,11 @@
 #include <array>
 
 namespace vantel {
+
+// Defined in the groups' own files.
+std::span<const CommandRow> HiddenRows();
+std::span<const CommandRow> VariableRows();
+
 namespace {
 
 constexpr std::array<std::wstring_view, 10> kTopLevelMenus = {
@@ -10,8 +15,11 @@ constexpr std::array<std::wstring_view, 10> kTopLevelMenus = {
     L"&Editor", L"&Install", L"&Move", L"&FileManager", L"&Log",
 };
 
-// Groups in menu-bar order; each contributes its rows.
-constexpr std::array<GroupRowsFn, 0> kGroups = {};
+// Groups in menu-bar order; each contributes its rows. The hidden commands have no menu.
+constexpr std::array<GroupRowsFn, 2> kGroups = {
+    HiddenRows,
+    VariableRows,
+};
 
 std::vector<CommandRow> Build() {
     std::vector<CommandRow> rows;
@@ -40,7 +48,7 @@ const CommandRow* FindCommand(int id) {
 
 const CommandRow* SlotOwner(int slot) {
     for (const CommandRow& row : Catalogue()) {
-        if (row.slot == slot && row.result != nullptr) return &row;
+        if (row.slot == slot && (row.result != nullptr || row.use == SlotUse::Acknowledge)) return &row;
     }
     return nullptr;
 }

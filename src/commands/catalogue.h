@@ -20,9 +20,12 @@ namespace vantel {
 
 class CConsole;
 
-// Builds the request from the parameter strings and sends it; returns the job handle.
+// Builds the request from the parameter strings and sends it; returns the job handle, which
+// goes into the row's slot. The bulk command of the Show-variable table fills the table
+// itself.
 using RequestFn = std::int16_t (*)(CConsole&);
-// A command answered at once, without a job (it may show a message itself).
+// A command answered at once, without a job (it may show a message itself, through
+// CConsole::ShowMessage).
 using DirectFn = void (*)(CConsole&);
 // Fetches the result of job h. Returns the call's result; on 1, message is what to show.
 using ResultFn = int (*)(CConsole&, std::int16_t h, std::wstring& message);
@@ -65,7 +68,8 @@ const std::vector<CommandRow>& Catalogue();
 // The row with this command id (items, buttons, hidden commands); null when there is none.
 const CommandRow* FindCommand(int id);
 
-// The result row of a slot: the first row of the catalogue that fills it.
+// The result row of a slot: the first row of the catalogue that fills it and has a result
+// function or only acknowledges; null when there is none.
 const CommandRow* SlotOwner(int slot);
 
 // The rows of one menu group, defined in the group's own file and listed in catalogue.cpp.

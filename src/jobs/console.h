@@ -3,8 +3,12 @@
 // shows it (the wx dialog or vantel-batch's text surface) forwards to it.
 #pragma once
 #include <array>
+#include <cstddef>
+#include <cstdint>
+#include <deque>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "jobs/history.h"
 #include "jobs/slots.h"
@@ -14,6 +18,11 @@
 class CRegPair;
 
 namespace vantel {
+
+struct CommandRow;
+
+inline constexpr std::wstring_view kBusyText = L"Auftrag steht noch aus";
+inline constexpr std::wstring_view kFailureText = L"Ätschi Bätsch:\r\nFehler!";
 
 class CConsole {
 public:
@@ -44,7 +53,8 @@ public:
 
     HWND Window() const { return m_window; }
 
-    // A command message; false when no command has this id.
+    // A command message; false when no command has this id. Runs the request pattern of
+    // the command's row: UpdateData, busy check, request, handle into the slot.
     bool Command(int id);
 
     // A posted window message: WM_PLEXA to the dispatcher, WM_BOFKEY to the key handler.
@@ -52,7 +62,46 @@ public:
     void OnPlexa(WPARAM wParam, LPARAM lParam);
     void OnBofKey(WPARAM wParam);
 
+    // The surface's message box, counted for the nesting bound. Rows show through this,
+    // never through Surface() directly.
+    void ShowMessage(const std::wstring& text);
+
+    // Message boxes and question dialogs open now, one inside the other.
+    int OpenBoxes() const { return m_openBoxes; }
+    // Notifications held back because kMaxOpenBoxes boxes are open.
+    std::size_t QueuedNotifications() const { return m_queue.size(); }
+
+    // Each box runs a nested loop that keeps dispatching; past this many open boxes, further
+    // notifications wait, in order, until one closes, so a flood cannot exhaust the stack.
+    static constexpr int kMaxOpenBoxes = 16;
+
 private:
+    struct Notification {
+        bool bofKey;
+        WPARAM wParam;
+        LPARAM lParam;
+    };
+
+    void Deliver(const Notification& n);
+    void Drain();
+    void Dispatch(WPARAM wParam, LPARAM lParam);
+    int AskQuestion(const std::wstring& question, const AnswerCaptions& captions);
+    void ShowFailure();
+
+    void OnResult(std::int16_t h);
+    void RunResultRow(const CommandRow* row, std::int16_t& slot, std::int16_t h);
+    void OnSyncAddMessage(std::int16_t h);
+    void OnCommandAbort(std::int16_t h);
+    void OnAsyncAddMessage(std::int16_t h);
+    void OnAsyncSubMessage(std::int16_t h);
+    void OnAsyncConfirm(std::int16_t h);
+    void OnAsyncAddDialog(std::int16_t h);
+    void OnAsyncAnswer(std::int16_t h);
+    void OnSyncAddDialog(std::int16_t h);
+    void On6DMouse(std::int16_t h);
+    void OnKeySwitch(std::int16_t h);
+    void OnProgressInfo(std::int16_t h);
+
     ISurface& m_surface;
     link::CPlexa m_link;
     CRegPair& m_appPair;
@@ -60,6 +109,8 @@ private:
     FieldTexts m_params;
     JobSlots m_slots;
     HWND m_window = 0;
+    int m_openBoxes = 0;
+    std::deque<Notification> m_queue;
 };
 
 }  // namespace vantel

@@ -1,0 +1,50 @@
+// The four commands without a menu entry, reachable only by a command message from outside.
+// They exercise the link: many variable reads at once, an info job aborted after a pause,
+// and two jobs whose results are only acknowledged. None checks its slot for busy.
+#include <algorithm>
+#include <array>
+#include <span>
+
+#include "commands/catalogue.h"
+#include "commands/variables.h"
+#include "jobs/console.h"
+#include "jobs/convert.h"
+
+namespace vantel {
+namespace {
+
+// Up to a table's worth of reads of field 2, each into its own table entry, overwriting
+// whatever the entries held. The table is filled here, so there is no handle to return.
+std::int16_t BulkShowVar(CConsole& c) {
+    const int n = std::min(ScanField<std::int32_t>(c.Param(1), L"%d"), kShowTableSize);
+    for (int i = 0; i < n; ++i) c.Slots().showTable[i] = c.Link().ShowVar(c.Param(2), L"");
+    return 0;
+}
+
+// The abort goes out before any notification can be handled, even for a handle of 0.
+std::int16_t AbortInfoJob(CConsole& c) {
+    const std::int32_t pause = ScanField<std::int32_t>(c.Param(3), L"%d");
+    std::int16_t& slot = c.Slots().block[slot::AbortTest];
+    slot = c.Link().SetInfo(c.Param(1), c.Param(2));
+    // As an unsigned count, a negative pause would block the dialog for weeks.
+    c.Surface().Pause(pause < 0 ? 0u : static_cast<unsigned>(pause));
+    c.Link().CmdAbort(slot);
+    return slot;
+}
+
+constexpr auto H = RowKind::Hidden;
+constexpr auto Ack = SlotUse::Acknowledge;
+
+constexpr std::array<CommandRow, 4> kRows = {{
+    // kind id     path slot                 busy   use             request         direct   result
+    {H,    36864, L"", kShowTable,          false, SlotUse::Clear, BulkShowVar,    nullptr, ShowVarText},
+    {H,    36865, L"", slot::AbortTest,     false, Ack,            AbortInfoJob,   nullptr, nullptr},
+    {H,    36866, L"", slot::SilentShow,    false, Ack,            ShowVarRequest, nullptr, nullptr},
+    {H,    36867, L"", slot::SilentSetInfo, false, Ack,            SetInfoRequest, nullptr, nullptr},
+}};
+
+}  // namespace
+
+std::span<const CommandRow> HiddenRows() { return kRows; }
+
+}  // namespace vantel
