@@ -1,0 +1,69 @@
+// vantel-batch: the console driven by a script instead of a person, for tests and
+// for reproducing what a session did.
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <string>
+
+#include "batch/runner.h"
+
+namespace {
+
+constexpr char kUsage[] =
+    "usage: vantel-batch [--link sim|script] [--trace] [SCRIPT]\n"
+    "Runs the console on a text surface, one script command per line (standard input\n"
+    "without SCRIPT). Exit status 0 at the script's end, 2 for a line that cannot be run.\n";
+
+int Usage(const std::string& problem) {
+    std::cerr << "vantel-batch: " << problem << '\n' << kUsage;
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    vantel::batch::Options options;
+    const char* scriptPath = nullptr;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--trace") {
+            options.trace = true;
+        } else if (arg == "--link" || arg.rfind("--link=", 0) == 0) {
+            std::string kind;
+            if (arg == "--link") {
+                if (i + 1 == argc) return Usage("--link needs sim or script");
+                kind = argv[++i];
+            } else {
+                kind = arg.substr(std::strlen("--link="));
+            }
+            if (kind == "sim") {
+                options.link = vantel::batch::LinkKind::Sim;
+            } else if (kind == "script") {
+                options.link = vantel::batch::LinkKind::Script;
+            } else {
+                return Usage("unknown link \"" + kind + "\"");
+            }
+        } else if (arg == "-h" || arg == "--help") {
+            std::cout << kUsage;
+            return 0;
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            return Usage("unknown option \"" + arg + "\"");
+        } else if (scriptPath != nullptr) {
+            return Usage("one script at most");
+        } else {
+            scriptPath = argv[i];
+        }
+    }
+
+    std::ifstream file;
+    if (scriptPath != nullptr && std::strcmp(scriptPath, "-") != 0) {
+        file.open(scriptPath);
+        if (!file) {
+            std::cerr << "vantel-batch: cannot read " << scriptPath << '\n';
+            return 2;
+        }
+    }
+    std::istream& script = file.is_open() ? static_cast<std::istream&>(file) : std::cin;
+    vantel::batch::Runner runner(options, std::cout);
+    return runner.Run(script, std::cerr);
+}

@@ -1,0 +1,174 @@
+#include "batch/runner.h"
+
+#include <chrono>
+
+#include "jobs/messages.h"
+#include "link/embedded_link.h"
+#include "link/trace_link.h"
+#include "platform/winmsg.h"
+
+namespace vantel::batch {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// A link job that ends always posts, so this only bounds a wait on a link that ends jobs
+// some other way.
+constexpr auto kRecheck = std::chrono::milliseconds(20);
+
+}  // namespace
+
+Runner::Runner(const Options& options, std::ostream& out)
+    : m_out(out), m_surface(m_out), m_appPair(L"Plexa.Vantel", false) {
+    std::unique_ptr<link::ILinkBackend> backend;
+    if (options.link == LinkKind::Script) {
+        auto scripted = std::make_unique<link::ScriptedLink>();
+        m_scripted = scripted.get();
+        backend = std::move(scripted);
+    } else {
+        backend = link::MakeEmbeddedLink();
+    }
+    if (options.trace) {
+        backend = link::MakeTraceLink(std::move(backend), [this](std::string_view line) { m_out.Line(line); });
+    }
+    m_console = std::make_unique<CConsole>(m_surface, std::move(backend), m_appPair);
+    m_surface.Attach(*m_console);
+    m_window = CreatePostTarget([this](UINT msg, WPARAM wParam, LPARAM lParam) {
+        {
+            std::lock_guard lock(m_queueMutex);
+            m_queue.push_back({msg, wParam, lParam});
+        }
+        m_posted.notify_one();
+    });
+}
+
+Runner::~Runner() {
+    // Nothing may reach the queue once it is going; the link's own thread may still post.
+    DestroyPostTarget(m_window);
+}
+
+void Runner::Open() {
+    m_console->LoadHistories();
+    m_console->Start(m_window);
+}
+
+int Runner::Run(std::istream& script, std::ostream& err) {
+    Open();
+    std::string line;
+    for (int number = 1; std::getline(script, line); ++number) {
+        bool closed = false;
+        std::string error;
+        if (!Execute(line, closed, error)) {
+            err << "vantel-batch: line " << number << ": " << error << '\n';
+            return 2;
+        }
+        if (closed) break;
+    }
+    return 0;
+}
+
+bool Runner::Execute(std::string_view text, bool& closed, std::string& error) {
+    ScriptLine line;
+    if (!ParseScriptLine(text, line, error)) return false;
+    return Carry(line, closed, error);
+}
+
+bool Runner::Carry(const ScriptLine& line, bool& closed, std::string& error) {
+    switch (line.verb) {
+        case Verb::Field:
+        case Verb::Pick:
+        case Verb::Menu:
+        case Verb::Close: DispatchPending(); break;
+        default: break;
+    }
+    switch (line.verb) {
+        case Verb::Nothing: return true;
+        case Verb::Field: {
+            FieldHistory& field = m_console->Field(static_cast<int>(line.first));
+            field.Type(line.text);
+            field.LeaveField();
+            return true;
+        }
+        case Verb::Pick: {
+            FieldHistory& field = m_console->Field(static_cast<int>(line.first));
+            field.Pick(static_cast<int>(line.second));
+            field.LeaveField();
+            return true;
+        }
+        case Verb::Menu:
+            if (!m_console->Command(static_cast<int>(line.first))) {
+                error = "no command has the id " + std::to_string(line.first);
+                return false;
+            }
+            return true;
+        case Verb::Post:
+            PostMessageW(m_window, WM_PLEXA, static_cast<WPARAM>(line.first), static_cast<LPARAM>(line.second));
+            return true;
+        case Verb::BofKey: PostMessageW(m_window, WM_BOFKEY, static_cast<WPARAM>(line.first), 0); return true;
+        case Verb::Answer:
+            m_surface.QueueAnswer(line.first == kAnswerClose ? kQuestionClosed
+                                                             : kFirstAnswerButton + static_cast<int>(line.first));
+            return true;
+        case Verb::Wait: WaitIdle(); return true;
+        case Verb::Sleep: DispatchFor(static_cast<unsigned>(line.first)); return true;
+        case Verb::Close:
+            m_console->SaveHistories();
+            closed = true;
+            return true;
+        case Verb::Handle:
+        case Verb::Result:
+            if (m_scripted == nullptr) {
+                error = std::string(line.verb == Verb::Handle ? "handle" : "result") + " lines need --link script";
+                return false;
+            }
+            if (line.verb == Verb::Handle) {
+                m_scripted->QueueHandle(static_cast<std::int16_t>(line.first));
+                return true;
+            }
+            return m_scripted->QueueResult(line.call, line.ret, line.values, error);
+    }
+    return true;
+}
+
+bool Runner::DispatchOne() {
+    Posted p;
+    {
+        std::lock_guard lock(m_queueMutex);
+        if (m_queue.empty()) return false;
+        p = m_queue.front();
+        m_queue.pop_front();
+    }
+    m_console->OnMessage(p.msg, p.wParam, p.lParam);
+    return true;
+}
+
+void Runner::DispatchPending() {
+    while (DispatchOne()) {
+    }
+}
+
+void Runner::WaitIdle() {
+    for (;;) {
+        DispatchPending();
+        // The link posts a job's end before the job stops counting as in flight, so when
+        // it reports none, every post of its jobs is already queued.
+        const std::size_t inFlight = m_console->Link().Backend().JobsInFlight();
+        std::unique_lock lock(m_queueMutex);
+        if (m_queue.empty()) {
+            if (inFlight == 0) return;
+            m_posted.wait_for(lock, kRecheck, [this] { return !m_queue.empty(); });
+        }
+    }
+}
+
+void Runner::DispatchFor(unsigned ms) {
+    const auto until = Clock::now() + std::chrono::milliseconds(ms);
+    do {
+        DispatchPending();
+        std::unique_lock lock(m_queueMutex);
+        m_posted.wait_until(lock, until, [this] { return !m_queue.empty(); });
+    } while (Clock::now() < until);
+    DispatchPending();
+}
+
+}  // namespace vantel::batch

@@ -1,0 +1,80 @@
+// vantel-batch's main dialog: the console on a text surface, with a window whose posts
+// queue up until the script lets them be dispatched.
+#pragma once
+#include <condition_variable>
+#include <deque>
+#include <istream>
+#include <memory>
+#include <mutex>
+#include <ostream>
+#include <string>
+
+#include "batch/batch_surface.h"
+#include "batch/script.h"
+#include "jobs/console.h"
+#include "link/scripted_link.h"
+#include "platform/registry.h"
+
+namespace vantel::batch {
+
+enum class LinkKind { Sim, Script };
+
+struct Options {
+    LinkKind link = LinkKind::Sim;
+    bool trace = false;
+};
+
+class Runner {
+public:
+    // Output lines go to out.
+    Runner(const Options& options, std::ostream& out);
+    ~Runner();
+    Runner(const Runner&) = delete;
+    Runner& operator=(const Runner&) = delete;
+
+    // The dialog opens: histories loaded, then the console started on the window.
+    void Open();
+
+    // Opens the dialog and runs the script to its end or to its "close" line; 0, or 2
+    // after writing "vantel-batch: line N: reason" to err for a line that cannot be read
+    // or carried out. Only "close" saves the histories.
+    int Run(std::istream& script, std::ostream& err);
+
+    // One line; false with the reason when it cannot be read or carried out. closed is
+    // set by "close".
+    bool Execute(std::string_view line, bool& closed, std::string& error);
+
+    // Handles every notification queued so far, and those that handling them queues.
+    void DispatchPending();
+    // Dispatches until nothing is queued and the link has no job in flight.
+    void WaitIdle();
+
+    CConsole& Console() { return *m_console; }
+    HWND Window() const { return m_window; }
+    // Null unless the link is the scripted one.
+    link::ScriptedLink* Scripted() { return m_scripted; }
+
+private:
+    struct Posted {
+        UINT msg;
+        WPARAM wParam;
+        LPARAM lParam;
+    };
+
+    bool Carry(const ScriptLine& line, bool& closed, std::string& error);
+    bool DispatchOne();
+    void DispatchFor(unsigned ms);
+
+    LineWriter m_out;
+    BatchSurface m_surface;
+    CRegPair m_appPair;
+    link::ScriptedLink* m_scripted = nullptr;
+    std::unique_ptr<CConsole> m_console;
+
+    std::mutex m_queueMutex;
+    std::condition_variable m_posted;
+    std::deque<Posted> m_queue;
+    HWND m_window = 0;
+};
+
+}  // namespace vantel::batch

@@ -1,0 +1,3 @@
+# args: --link script --verbose
+# status: 2
+bofkey 1

@@ -1,0 +1,62 @@
+# Runs vantel-batch on one or more scripts in turn, all with one fresh pair of registry
+# stores, and compares the joined standard output with EXPECTED (and the joined standard
+# error with EXPECTED_ERR when that file exists; otherwise it must be empty).
+#
+#   cmake -DBATCH=<vantel-batch> -DSCRIPTS=<a.vbs|b.vbs> -DEXPECTED=<x.out> -DWORKDIR=<dir> -P run_batch.cmake
+#
+# A script names its command-line options in a comment line "# args: ..." and its exit
+# status, when not 0, in "# status: N".
+
+foreach(var BATCH SCRIPTS EXPECTED WORKDIR)
+  if(NOT DEFINED ${var})
+    message(FATAL_ERROR "run_batch.cmake: ${var} not set")
+  endif()
+endforeach()
+
+string(REPLACE "|" ";" SCRIPTS "${SCRIPTS}")
+file(REMOVE_RECURSE "${WORKDIR}")
+file(MAKE_DIRECTORY "${WORKDIR}")
+set(ENV{VANTEL_REGISTRY} "${WORKDIR}/user.db")
+set(ENV{VANTEL_MACHINE_REGISTRY} "${WORKDIR}/machine.db")
+set(ENV{TZ} "UTC")
+
+set(all_out "")
+set(all_err "")
+foreach(script IN LISTS SCRIPTS)
+  file(STRINGS "${script}" header REGEX "^# (args|status):")
+  set(args "")
+  set(status 0)
+  foreach(line IN LISTS header)
+    if(line MATCHES "^# args:(.*)$")
+      separate_arguments(args UNIX_COMMAND "${CMAKE_MATCH_1}")
+    elseif(line MATCHES "^# status: *([0-9]+)")
+      set(status "${CMAKE_MATCH_1}")
+    endif()
+  endforeach()
+  execute_process(
+    COMMAND "${BATCH}" ${args} "${script}"
+    OUTPUT_VARIABLE out
+    ERROR_VARIABLE err
+    RESULT_VARIABLE rc)
+  string(APPEND all_out "${out}")
+  string(APPEND all_err "${err}")
+  if(NOT rc STREQUAL status)
+    message(FATAL_ERROR "${script}: exit status ${rc}, expected ${status}\n--- stdout\n${out}--- stderr\n${err}")
+  endif()
+endforeach()
+
+file(WRITE "${WORKDIR}/actual.out" "${all_out}")
+file(READ "${EXPECTED}" expected)
+if(NOT all_out STREQUAL expected)
+  execute_process(COMMAND diff -u "${EXPECTED}" "${WORKDIR}/actual.out")
+  message(FATAL_ERROR "output differs from ${EXPECTED} (actual output in ${WORKDIR}/actual.out)")
+endif()
+
+string(REGEX REPLACE "\\.out$" ".err" expected_err_file "${EXPECTED}")
+set(expected_err "")
+if(EXISTS "${expected_err_file}")
+  file(READ "${expected_err_file}" expected_err)
+endif()
+if(NOT all_err STREQUAL expected_err)
+  message(FATAL_ERROR "standard error differs from what ${expected_err_file} holds:\n${all_err}")
+endif()
