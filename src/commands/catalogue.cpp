@@ -5,8 +5,19 @@
 namespace vantel {
 
 // Defined in the groups' own files.
-std::span<const CommandRow> HiddenRows();
+std::span<const CommandRow> InitMiscRows();
 std::span<const CommandRow> VariableRows();
+std::span<const CommandRow> FileRows();
+std::span<const CommandRow> ProgramRows();
+std::span<const CommandRow> EditorRows();
+std::span<const CommandRow> MotionRows();
+std::span<const CommandRow> VolumeRows();
+std::span<const CommandRow> ItemRows();
+std::span<const CommandRow> ItemExecRows();
+std::span<const CommandRow> ModuleCodeRows();
+std::span<const CommandRow> ModuleInfoRows();
+std::span<const CommandRow> LogRows();
+std::span<const CommandRow> HiddenRows();
 
 namespace {
 
@@ -16,9 +27,20 @@ constexpr std::array<std::wstring_view, 10> kTopLevelMenus = {
 };
 
 // Groups in menu-bar order; each contributes its rows. The hidden commands have no menu.
-constexpr std::array<GroupRowsFn, 2> kGroups = {
-    HiddenRows,
+constexpr std::array<GroupRowsFn, 13> kGroups = {
+    InitMiscRows,
     VariableRows,
+    FileRows,
+    ProgramRows,
+    EditorRows,
+    MotionRows,
+    VolumeRows,
+    ItemRows,
+    ItemExecRows,
+    ModuleCodeRows,
+    ModuleInfoRows,
+    LogRows,
+    HiddenRows,
 };
 
 std::vector<CommandRow> Build() {
