@@ -25,6 +25,26 @@ enum EMessageType : std::int32_t {
     eMsgDialog = 4,
 };
 
+// What "Tandix" asks of the controller. The console passes the number typed, named or not.
+enum ETandix : std::int32_t {
+    eTandixOff = 0,
+    eTandixOn = 1,
+};
+
+// The file manager's and the log's enumerations. The link library numbers them; the console
+// only passes numbers read from a field and shows the numbers it gets back, so it names no
+// values.
+enum EVolumeType : std::int32_t {};
+enum EItemType : std::int32_t {};
+enum EModulePart : std::int32_t {};
+enum EEditMode : std::int32_t {};
+enum EStructKind : std::int32_t {};
+enum ECodeType : std::int32_t {};
+enum ESourceType : std::int32_t {};
+enum EItemState : std::int32_t {};
+enum ELogClass : std::int32_t {};
+enum ELogType : std::int32_t {};
+
 // How one argument crosses the link: its type, and whether the callee fills it.
 enum class ArgType : std::uint8_t { I16, I32, U32, Enum, Window, Str, Time, StrArray, BoolArray, ByteArray, DWordArray };
 
