@@ -1,6 +1,7 @@
 #include "dialog/vantel_dlg.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <map>
 
 #include <wx/aboutdlg.h>
@@ -21,6 +22,7 @@
 #include "dialog/my_combo.h"
 #include "dialog/quest_dlg.h"
 #include "jobs/messages.h"
+#include "platform/command_socket.h"
 #include "platform/winmsg.h"
 
 namespace vantel {
@@ -34,6 +36,13 @@ struct Posted {
 };
 
 constexpr wchar_t kAppName[] = L"Vantel";
+
+// A command id from outside travels to the dialog as this message, with the id as wParam.
+UINT CommandMessage() {
+    static const UINT msg = RegisterWindowMessageW(L"WM_COMMAND");
+    return msg;
+}
+
 constexpr int kMenuIdBase = 20000;
 constexpr int kWindowMenuBase = 19000;
 
@@ -89,6 +98,7 @@ CVantelDlg::CVantelDlg(CRegPair& appPair, std::unique_ptr<link::ILinkBackend> li
 }
 
 CVantelDlg::~CVantelDlg() {
+    StopListening();
     // No post reaches this window once it is going.
     DestroyPostTarget(m_hwnd);
 }
@@ -201,13 +211,36 @@ int CVantelDlg::DoModal() {
     OnInitDialog();
     Show();
     Raise();
+    StartListening();
     wxGUIEventLoop loop;
     m_loop = &loop;
     loop.Run();
     m_loop = nullptr;
+    StopListening();
     SaveAndDestroy();
     return m_result;
 }
+
+// The listener's thread only queues: the command runs on this thread, in its turn.
+void CVantelDlg::StartListening() {
+    const HWND hwnd = m_hwnd;
+    const UINT msg = CommandMessage();
+    auto listener = std::make_unique<remote::CommandListener>();
+    std::string error;
+    const bool listening = listener->Start(
+        [hwnd, msg](int id) { return FindCommand(id) != nullptr && PostMessageW(hwnd, msg, static_cast<WPARAM>(id), 0); },
+        error);
+    if (listening) {
+        m_listener = std::move(listener);
+    } else {
+        // The console works without it; only the commands from outside are missing.
+        std::fprintf(stderr, "vantel: not listening for commands: %s\n", error.c_str());
+    }
+}
+
+void CVantelDlg::StopListening() { m_listener.reset(); }
+
+std::string CVantelDlg::CommandSocketPath() const { return m_listener ? m_listener->Path() : std::string(); }
 
 void CVantelDlg::EndDialog(int code) {
     m_result = code;
@@ -276,6 +309,13 @@ void CVantelDlg::OnCommand(wxCommandEvent& e) {
 
 void CVantelDlg::OnPosted(wxThreadEvent& e) {
     const auto posted = e.GetPayload<Posted>();
+    if (posted.msg == CommandMessage()) {
+        // Checked again here: only ids the dialog handles run, whoever posted them, and
+        // only while the dialog runs.
+        const int id = static_cast<int>(posted.wParam);
+        if (m_loop != nullptr && posted.wParam <= 0xFFFF && FindCommand(id) != nullptr) m_console->Command(id);
+        return;
+    }
     m_console->OnMessage(posted.msg, posted.wParam, posted.lParam);
 }
 

@@ -4,6 +4,7 @@
 #include <array>
 #include <map>
 #include <memory>
+#include <string>
 
 #include <wx/frame.h>
 #include <wx/icon.h>
@@ -17,6 +18,10 @@ class wxPanel;
 class CRegPair;
 
 namespace vantel {
+
+namespace remote {
+class CommandListener;
+}
 
 class CMyComboBox;
 
@@ -52,6 +57,10 @@ public:
     // The toolkit takes menu ids below 0x7FFF only; command ids above that are mapped.
     int MenuIdOf(int commandId) const;
 
+    // The socket on which command ids arrive from outside while the dialog runs; empty
+    // when it is not listening.
+    std::string CommandSocketPath() const;
+
 private:
     void OnInitDialog();
     void BuildControls();
@@ -62,10 +71,13 @@ private:
     void OnPosted(wxThreadEvent& e);
     void OnClose(wxCloseEvent& e);
     void OnCharHook(wxKeyEvent& e);
+    void StartListening();
+    void StopListening();
     wxSize DuToPixels(int w, int h) const;
     wxPoint DuToPixels(wxPoint p) const;
 
     std::unique_ptr<CConsole> m_console;
+    std::unique_ptr<remote::CommandListener> m_listener;
     std::map<int, int> m_menuCommands;  // toolkit menu id -> command id
     wxPanel* m_panel = nullptr;
     std::array<CMyComboBox*, kFieldCount> m_fields{};

@@ -1,0 +1,205 @@
+// The local command socket: id parsing, the private folder, and the console's and the
+// sender's ends talking over a real socket.
+#include "platform/command_socket.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdio>
+#include <mutex>
+#include <optional>
+#include <sstream>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include "temp_stores.h"
+
+namespace vantel::remote {
+namespace {
+
+TEST(CommandId, OnlyPlainDecimalIdsInRange) {
+    int id = 0;
+    EXPECT_TRUE(ParseCommandId("36866", id));
+    EXPECT_EQ(id, 36866);
+    EXPECT_TRUE(ParseCommandId("65535", id));
+    for (const char* bad : {"", "0", "65536", "99999999999", "-1", "+5", " 5", "5 ", "0x10", "12a", "3.0"}) {
+        EXPECT_FALSE(ParseCommandId(bad, id)) << bad;
+    }
+}
+
+TEST(CommandSocketFolder, RuntimeFolderElsePrivateFolderOfOurOwn) {
+    test::TempStores temp;
+    std::string dir, error;
+    ASSERT_TRUE(ResolveSocketFolder("/run/user/4711", temp.Dir(), true, dir, error));
+    EXPECT_EQ(dir, "/run/user/4711");
+
+    // A relative runtime folder is no runtime folder; the fallback is made private.
+    ASSERT_TRUE(ResolveSocketFolder("relative", temp.Dir(), true, dir, error)) << error;
+    EXPECT_EQ(dir, temp.Dir() + "/vantel-" + std::to_string(getuid()));
+    struct stat st;
+    ASSERT_EQ(lstat(dir.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
+
+    chmod(dir.c_str(), 0755);
+    EXPECT_FALSE(ResolveSocketFolder(nullptr, temp.Dir(), true, dir, error));
+    rmdir(dir.c_str());
+    ASSERT_EQ(symlink("/tmp", dir.c_str()), 0);
+    EXPECT_FALSE(ResolveSocketFolder(nullptr, temp.Dir(), true, dir, error));
+    unlink(dir.c_str());
+    EXPECT_FALSE(ResolveSocketFolder(nullptr, temp.Dir(), false, dir, error));  // the sender creates nothing
+}
+
+// A console's end in a runtime folder of the test's own, recording what it is handed.
+class CommandSocket : public ::testing::Test {
+protected:
+    CommandSocket() {
+        const char* old = std::getenv("XDG_RUNTIME_DIR");
+        m_old = old ? std::optional<std::string>(old) : std::nullopt;
+        setenv("XDG_RUNTIME_DIR", temp.Dir().c_str(), 1);
+    }
+    ~CommandSocket() override {
+        if (m_old) {
+            setenv("XDG_RUNTIME_DIR", m_old->c_str(), 1);
+        } else {
+            unsetenv("XDG_RUNTIME_DIR");
+        }
+    }
+
+    CommandListener::Deliver Recorder() {
+        return [this](int id) {
+            std::lock_guard lock(mu);
+            received.push_back(id);
+            return id != 4711;  // the one id this console does not handle
+        };
+    }
+    std::vector<int> Received() {
+        std::lock_guard lock(mu);
+        return received;
+    }
+
+    // Writes raw bytes to path and returns the whole reply.
+    static std::string Raw(const std::string& path, const std::string& bytes) {
+        const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un addr{};
+        addr.sun_family = AF_UNIX;
+        std::snprintf(addr.sun_path, sizeof addr.sun_path, "%s", path.c_str());
+        if (connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
+            close(fd);
+            return "no connection";
+        }
+        send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+        shutdown(fd, SHUT_WR);
+        std::string reply;
+        char buf[256];
+        for (ssize_t n; (n = recv(fd, buf, sizeof buf, 0)) > 0;) reply.append(buf, static_cast<std::size_t>(n));
+        close(fd);
+        return reply;
+    }
+
+    test::TempStores temp;
+    std::mutex mu;
+    std::vector<int> received;
+
+private:
+    std::optional<std::string> m_old;
+};
+
+TEST_F(CommandSocket, DeliversToThisProcessAndRefusesWhatItDoesNotHandle) {
+    CommandListener listener;
+    std::string error, message;
+    ASSERT_TRUE(listener.Start(Recorder(), error)) << error;
+    EXPECT_EQ(listener.Path(), SocketPath(temp.Dir(), getpid()));
+    struct stat st;
+    ASSERT_EQ(lstat(listener.Path().c_str(), &st), 0);
+    EXPECT_TRUE(S_ISSOCK(st.st_mode));
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+
+    EXPECT_EQ(SendCommand("36866", getpid(), message), SendStatus::Ok) << message;
+    EXPECT_EQ(SendCommand("4711", 0, message), SendStatus::Refused);
+    EXPECT_EQ(message, "unknown command 4711");
+    EXPECT_EQ(Received(), (std::vector<int>{36866, 4711}));
+
+    // Nothing malformed reaches the console, and the listener keeps serving.
+    EXPECT_EQ(Raw(listener.Path(), "hello\n"), "error: not a command id\n");
+    EXPECT_EQ(Raw(listener.Path(), std::string(4096, '7')), "error: line too long\n");
+    EXPECT_EQ(Raw(listener.Path(), ""), "error: not a command id\n");
+    EXPECT_EQ(Raw(listener.Path(), "36864\r\n"), "ok\n");
+    EXPECT_EQ(Received(), (std::vector<int>{36866, 4711, 36864}));
+
+    listener.Stop();
+    EXPECT_NE(access(SocketPath(temp.Dir(), getpid()).c_str(), F_OK), 0);
+    EXPECT_EQ(SendCommand("36866", getpid(), message), SendStatus::NoConsole);
+    EXPECT_EQ(message, "no console running with pid " + std::to_string(getpid()));
+}
+
+TEST_F(CommandSocket, WithoutAPidTheMostRecentLiveConsoleIsChosen) {
+    CommandListener older, newer;
+    std::string error, message;
+    std::atomic<int> olderGot = 0;
+    const auto countOlder = [&](int) {
+        ++olderGot;
+        return true;
+    };
+    ASSERT_TRUE(older.Start(SocketPath(temp.Dir(), 111), countOlder, error)) << error;
+    ASSERT_TRUE(newer.Start(SocketPath(temp.Dir(), 222), Recorder(), error)) << error;
+    const timespec past[2] = {{1000, 0}, {1000, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, older.Path().c_str(), past, AT_SYMLINK_NOFOLLOW), 0);
+    // A socket left behind by a console that died, newest of all: skipped.
+    {
+        const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un addr{};
+        addr.sun_family = AF_UNIX;
+        std::snprintf(addr.sun_path, sizeof addr.sun_path, "%s", SocketPath(temp.Dir(), 333).c_str());
+        ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+        close(fd);
+    }
+    EXPECT_EQ(SendCommand("1073", 0, message), SendStatus::Ok) << message;
+    EXPECT_EQ(Received(), std::vector<int>{1073});
+    EXPECT_EQ(olderGot, 0);
+
+    // A second listener does not take over a live socket.
+    CommandListener intruder;
+    EXPECT_FALSE(intruder.Start(newer.Path(), Recorder(), error));
+    newer.Stop();
+    EXPECT_EQ(SendCommand("1073", 0, message), SendStatus::Ok);
+    EXPECT_EQ(olderGot, 1);
+}
+
+TEST_F(CommandSocket, SenderReportsEveryFailureClearly) {
+    std::ostringstream err;
+    const char* bad[] = {"vantel-send", "abc"};
+    EXPECT_EQ(RunSend(2, bad, err), 2);
+    EXPECT_NE(err.str().find("not a command id: \"abc\""), std::string::npos) << err.str();
+
+    err.str("");
+    const char* badPid[] = {"vantel-send", "36866", "12x"};
+    EXPECT_EQ(RunSend(3, badPid, err), 2);
+    EXPECT_NE(err.str().find("not a process id"), std::string::npos) << err.str();
+
+    err.str("");
+    const char* none[] = {"vantel-send", "36866"};
+    EXPECT_EQ(RunSend(2, none, err), 1);
+    EXPECT_EQ(err.str(), "vantel-send: no console running\n");
+
+    err.str("");
+    const char* usage[] = {"vantel-send"};
+    EXPECT_EQ(RunSend(1, usage, err), 2);
+    EXPECT_NE(err.str().find("usage"), std::string::npos);
+
+    CommandListener listener;
+    std::string error;
+    ASSERT_TRUE(listener.Start(Recorder(), error)) << error;
+    err.str("");
+    const std::string pid = std::to_string(getpid());
+    const char* refused[] = {"vantel-send", "4711", pid.c_str()};
+    EXPECT_EQ(RunSend(3, refused, err), 1);
+    EXPECT_EQ(err.str(), "vantel-send: the console refused: unknown command 4711\n");
+}
+
+}  // namespace
+}  // namespace vantel::remote
