@@ -4,8 +4,9 @@
 #
 #   cmake -DBATCH=<vantel-batch> -DSCRIPTS=<a.vbs|b.vbs> -DEXPECTED=<x.out> -DWORKDIR=<dir> -P run_batch.cmake
 #
-# A script names its command-line options in a comment line "# args: ..." and its exit
-# status, when not 0, in "# status: N".
+# A script names its command-line options in a comment line "# args: ...", its exit
+# status, when not 0, in "# status: N", and environment settings for its run only in
+# "# env: NAME=VALUE ...".
 
 foreach(var BATCH SCRIPTS EXPECTED WORKDIR)
   if(NOT DEFINED ${var})
@@ -23,18 +24,21 @@ set(ENV{TZ} "UTC")
 set(all_out "")
 set(all_err "")
 foreach(script IN LISTS SCRIPTS)
-  file(STRINGS "${script}" header REGEX "^# (args|status):")
+  file(STRINGS "${script}" header REGEX "^# (args|status|env):")
   set(args "")
+  set(env "")
   set(status 0)
   foreach(line IN LISTS header)
     if(line MATCHES "^# args:(.*)$")
       separate_arguments(args UNIX_COMMAND "${CMAKE_MATCH_1}")
+    elseif(line MATCHES "^# env:(.*)$")
+      separate_arguments(env UNIX_COMMAND "${CMAKE_MATCH_1}")
     elseif(line MATCHES "^# status: *([0-9]+)")
       set(status "${CMAKE_MATCH_1}")
     endif()
   endforeach()
   execute_process(
-    COMMAND "${BATCH}" ${args} "${script}"
+    COMMAND "${CMAKE_COMMAND}" -E env ${env} "${BATCH}" ${args} "${script}"
     OUTPUT_VARIABLE out
     ERROR_VARIABLE err
     RESULT_VARIABLE rc)

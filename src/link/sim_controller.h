@@ -1,0 +1,193 @@
+// The simulated controller behind the link: jobs, their results and the controller's own
+// events, on a clock that the caller supplies. Single-threaded; SimLink adds the worker
+// thread and the lock, tests drive it directly.
+#pragma once
+#include <chrono>
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <optional>
+#include <set>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "link/plexa.h"
+#include "link/sim_exec.h"
+#include "link/sim_model.h"
+
+namespace vantel::link::sim {
+
+using Clock = std::chrono::steady_clock;
+
+struct SimConfig {
+    Clock::duration latency = std::chrono::milliseconds(20);
+    // Time per program line at $OV_PRO 100; 0 advances one line per tick.
+    Clock::duration step = std::chrono::milliseconds(200);
+    // Time between 6D mouse readings; 0 sends only the reading at switch-on.
+    Clock::duration mousePeriod = std::chrono::milliseconds(250);
+    // Time stamps: from the wall clock, or (when set) from this many milliseconds after
+    // 1970 plus one millisecond per stamp, so that scripted runs read the same every time.
+    std::optional<std::int64_t> fixedClockMs;
+};
+
+// Reads VANTEL_SIM_LATENCY_MS, VANTEL_SIM_STEP_MS, VANTEL_SIM_MOUSE_MS, VANTEL_SIM_CLOCK_MS.
+SimConfig ConfigFromEnvironment();
+
+class SimController {
+public:
+    struct Post {
+        HWND window;
+        UINT msg;
+        WPARAM wParam;
+        LPARAM lParam;
+    };
+
+    explicit SimController(SimConfig config);
+
+    // One call of the link, made at now.
+    std::int32_t Invoke(CallId id, std::span<const LinkArg> args, Clock::time_point now);
+    // Completes what is due at now: every due job in the order started, then one program
+    // line, then one mouse reading.
+    void Tick(Clock::time_point now);
+    // When Tick has something to do next; nothing when it waits for a call.
+    std::optional<Clock::time_point> NextDue() const;
+
+    // What will be posted without a further call: jobs whose first result is still due,
+    // and a program that is advancing (it ends by itself). A standing job after its first
+    // result, a program waiting for an answer or halted, and the 6D mouse do not count:
+    // they post only when something else happens, or forever.
+    std::size_t JobsInFlight() const;
+
+    // Notifications made since the last call, in order; the link posts them.
+    std::vector<Post> TakePosts();
+
+    // For tests.
+    const SimVariables& Variables() const { return m_vars; }
+    const SimMessageBuffer& Messages() const { return m_messages; }
+    const SimProgram& Program() const { return m_program; }
+    std::size_t MailboxSize() const;
+
+private:
+    enum class Kind { Result, SyncMsg, AsyncMsg, SubMsg, Confirm, AsyncDialog, Answer, SyncDialog, Mouse, Key, Progress };
+
+    struct Payload {
+        Kind kind = Kind::Result;
+        std::int32_t ret = 1;
+        std::wstring text;
+        std::int32_t number = 0;
+        SimMessage msg;           // messages and dialogs
+        std::int16_t values[6] = {};  // mouse; [0] also key switch, answer, percent
+    };
+
+    struct Job {
+        std::int16_t handle = 0;
+        CallId call{};
+        Clock::time_point due;
+        std::vector<std::wstring> s;
+        std::vector<std::int64_t> n;
+        int answer = -1;  // an answered "ask" of EditExec
+        std::wstring question;
+        std::vector<std::wstring> answers;
+    };
+
+    enum class Watch { Variable, Interface, Files };
+    struct Standing {
+        Watch watch;
+        std::wstring key;  // the variable, upper case
+    };
+
+    std::int16_t NextHandle();
+    std::uint32_t NextMessageHandle();
+    std::uint64_t Stamp();
+    void PostRaw(std::int16_t h, int type);
+    // Keeps p for the fetch call of its kind and posts the notification.
+    void Deliver(std::int16_t h, int type, Payload p);
+    void Finish(std::int16_t h, std::int32_t ret, std::wstring text = {}, std::int32_t number = 0);
+    // Ends the job with a synchronous message (type 1) that says why.
+    void FinishWithMessage(std::int16_t h, const std::wstring& why, std::uint32_t number, const std::wstring& origin,
+                           MsgKind kind);
+    bool StillLive(std::int16_t h) const;
+
+    void Complete(Job& job, Clock::time_point now);
+    void CompleteVariable(Job& job);
+    void CompleteProgram(Job& job, Clock::time_point now);
+    void CompleteMisc(Job& job);
+    void CompleteExec(Job& job);
+
+    std::uint32_t AddMessage(MsgKind kind, std::uint32_t number, std::wstring t1, std::wstring t2,
+                             std::vector<std::wstring> answers = {});
+    void AnnounceRemoval(std::uint32_t handle);
+    void RemoveMessage(std::uint32_t handle);
+    void ConfirmMessage(std::uint32_t handle);
+    bool AnswerDialog(std::uint32_t handle, std::int64_t answer);
+    bool Write(const std::wstring& key, const std::wstring& value);  // checked, notifies
+    void Changed(const std::wstring& key);
+    void SetState(const std::wstring& key, std::wstring value);  // unchecked, notifies on change
+    void SyncProgramVars();
+    void HaltProgram();
+    void EndProgram();
+    void StepProgram();
+    void ReleaseRun();
+    void RemoveHaltMessage();
+    std::wstring StartRefusal() const;
+    void StartMouse();
+    void StopMouse();
+    void MouseReading(bool atRest);
+    void KeySwitch();
+    bool ProgramAdvancing() const;
+    Clock::duration StepPeriod() const;
+    // The variable a request names: a global one, or with a data path one of a program's
+    // own (key "PROGRAM:NAME"). The further arguments of the show and info requests (a
+    // display option on other controllers) are not used here.
+    std::optional<std::wstring> VarKey(const std::wstring& path, const std::wstring& name) const;
+
+    std::int32_t Fetch(CallId id, std::span<const LinkArg> args);
+    std::int32_t SyncAnswer(std::span<const LinkArg> args, Clock::time_point now);
+    std::int32_t Abort(std::int16_t h);
+    void DropJobs();
+
+    SimConfig m_cfg;
+    SimVariables m_vars;
+    SimMessageBuffer m_messages;
+    SimProgram m_program;
+
+    bool m_open = false;
+    HWND m_window = 0;
+    UINT m_plexaMsg = 0;
+    UINT m_keyMsg = 0;
+    std::vector<Post> m_posts;
+    Clock::time_point m_now{};
+    std::set<std::int16_t> m_live;  // handles no new job may take
+
+    int m_nextHandle = 0;
+    std::deque<Job> m_pending;                 // first result still due, in start order
+    std::map<std::int16_t, Standing> m_standing;
+    std::map<std::int16_t, std::uint32_t> m_asking;  // EditExec jobs waiting for SyncAnswer
+    std::map<std::int16_t, Job> m_askJobs;
+    std::map<std::int16_t, std::deque<Payload>> m_mailbox;
+
+    std::int16_t m_runHandle = 0;  // the job that started the running program
+    std::uint32_t m_programDialog = 0;
+    std::vector<std::wstring> m_programAnswers;
+    Clock::time_point m_nextStep{};
+    bool m_startHeld = false;
+    bool m_stopHeld = false;
+    std::uint32_t m_haltMessage = 0;
+
+    std::int16_t m_mouseHandle = 0;
+    Clock::time_point m_nextMouse{};
+    std::uint32_t m_mouseCount = 0;
+
+    bool m_powered = true;
+    bool m_startDisabled = false;
+    std::wstring m_disableReason;
+    std::uint32_t m_disableMessage = 0;
+    std::int32_t m_busMask = 0x7;  // bus 4 is down until restarted
+    std::int32_t m_activeInterface = 1;
+    std::int32_t m_tandixConfig = 0;
+    std::uint32_t m_nextMsgHandle = 0;
+    std::uint64_t m_stampCount = 0;
+};
+
+}  // namespace vantel::link::sim
