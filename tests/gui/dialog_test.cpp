@@ -4,6 +4,7 @@
 #include <wx/menu.h>
 #include <wx/uiaction.h>
 
+#include "commands/catalogue.h"
 #include "dialog/layout.h"
 #include "dialog/my_combo.h"
 #include "dialog/vantel_dlg.h"
@@ -115,6 +116,50 @@ TEST_F(MainDialog, TypedTextSurvivesARestart) {
         EXPECT_EQ(dlg->FieldControl(10).GetString(0), L"robot 7");
         EXPECT_EQ(dlg->FieldControl(1).GetValue(), L"");
     });
+}
+
+}  // namespace
+}  // namespace vantel
+
+namespace vantel {
+namespace {
+
+int CountItems(wxMenu* menu, std::vector<std::wstring>& texts) {
+    int n = 0;
+    for (wxMenuItem* item : menu->GetMenuItems()) {
+        if (item->IsSeparator()) continue;
+        if (item->IsSubMenu()) {
+            n += CountItems(item->GetSubMenu(), texts);
+        } else {
+            texts.push_back(item->GetItemLabel().ToStdWstring());
+            ++n;
+        }
+    }
+    return n;
+}
+
+TEST_F(MainDialog, MenuBarHoldsEveryCommandAndRoutesIt) {
+    auto dlg = Make();
+    wxMenuBar* bar = dlg->GetMenuBar();
+    std::vector<std::wstring> texts;
+    int items = 0;
+    for (size_t i = 0; i < bar->GetMenuCount(); ++i) items += CountItems(bar->GetMenu(i), texts);
+    EXPECT_EQ(items, 137);
+
+    // Every menu item is a catalogue command, and its toolkit id leads back to it.
+    int mapped = 0;
+    for (const CommandRow& row : Catalogue()) {
+        if (row.kind != RowKind::Item) continue;
+        const int menuId = dlg->MenuIdOf(row.id);
+        ASSERT_NE(menuId, wxID_NONE) << row.id;
+        wxMenuItem* item = bar->FindItem(menuId);
+        ASSERT_NE(item, nullptr) << row.id;
+        const std::wstring_view text = row.path.substr(row.path.rfind(L'/') + 1);
+        EXPECT_EQ(item->GetItemLabel().ToStdWstring(), std::wstring(text));
+        ++mapped;
+    }
+    EXPECT_EQ(mapped, 137);
+    dlg->Destroy();
 }
 
 }  // namespace
