@@ -28,10 +28,7 @@ const std::wstring kFailure = L"\u00c4tschi B\u00e4tsch:\r\nFehler!";
 constexpr std::int64_t kStampTicks = 116444736000000000LL + ((14 * 3600 + 3 * 60 + 9) * 1000LL + 47) * 10000;
 const std::wstring kStamp = L"14:03:09'047";
 
-class Dispatcher : public ::testing::Test, protected test::ConsoleRig {
-protected:
-    void Menu(int id) { ASSERT_TRUE(console->Command(id)); }
-};
+class Dispatcher : public ::testing::Test, protected test::ConsoleRig {};
 
 // --- The request pattern -----------------------------------------------------------------
 

@@ -16,7 +16,6 @@ const std::wstring kFailure = L"\u00c4tschi B\u00e4tsch:\r\nFehler!";
 
 class Editor : public ::testing::Test, protected test::ConsoleRig {
 protected:
-    void Menu(int id) { ASSERT_TRUE(console->Command(id)); }
     // The result of the newest request, which took the fake link's next handle.
     void PostLast() { Post(static_cast<std::int16_t>(link->nextHandle - 1), 0); }
     void Fields(std::wstring f1, std::wstring f2, std::wstring f3, std::wstring f4) {

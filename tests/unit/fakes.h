@@ -10,6 +10,8 @@
 #include <variant>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "jobs/console.h"
 #include "link/plexa.h"
 #include "platform/registry.h"
@@ -185,6 +187,29 @@ struct ConsoleRig {
         console->OnPlexa(static_cast<WPARAM>(static_cast<std::uint16_t>(h)), type);
     }
     std::int16_t& Slot(int s) { return console->Slots().block.at(s); }
+
+    void Menu(int id) { ASSERT_TRUE(console->Command(id)); }
+    // Runs a command whose request gets handle h, then delivers its result.
+    void RunWithResult(int id, std::int16_t h) {
+        link->handles.push_back(h);
+        Menu(id);
+        Post(h, 0);
+    }
+    // The last call of id; fails the test when there was none.
+    FakeLink::Call Last(link::CallId id) {
+        const auto calls = link->CallsTo(id);
+        if (calls.empty()) {
+            ADD_FAILURE() << "no call";
+            return {id, {}};
+        }
+        return calls.back();
+    }
+    // Sets the ten fields (missing ones empty) and frees every slot.
+    void Fields(std::vector<std::wstring> texts) {
+        texts.resize(kFieldCount);
+        for (int n = 1; n <= kFieldCount; ++n) surface.SetField(n, texts[n - 1]);
+        console->Slots().ClearAll();
+    }
 
     TempStores stores;
     CRegPair app{L"Plexa.Vantel", false};

@@ -20,24 +20,7 @@ using Strings = link::StringArray;
 const std::wstring kBusy = L"Auftrag steht noch aus";
 const std::wstring kFailure = L"\u00c4tschi B\u00e4tsch:\r\nFehler!";
 
-class FileManager : public ::testing::Test, protected test::ConsoleRig {
-protected:
-    void Menu(int id) { ASSERT_TRUE(console->Command(id)); }
-    // Runs a command whose request gets handle h, then delivers its result.
-    void RunWithResult(int id, std::int16_t h) {
-        link->handles.push_back(h);
-        Menu(id);
-        Post(h, 0);
-    }
-    test::FakeLink::Call Last(CallId id) {
-        const auto calls = link->CallsTo(id);
-        if (calls.empty()) {
-            ADD_FAILURE() << "no call";
-            return {id, {}};
-        }
-        return calls.back();
-    }
-};
+class FileManager : public ::testing::Test, protected test::ConsoleRig {};
 
 // --- Volumes and names -------------------------------------------------------------------
 

@@ -13,10 +13,7 @@ using Boxes = std::vector<std::wstring>;
 const std::wstring kBusy = L"Auftrag steht noch aus";
 const std::wstring kFailure = L"\u00c4tschi B\u00e4tsch:\r\nFehler!";
 
-class Files : public ::testing::Test, protected test::ConsoleRig {
-protected:
-    void Menu(int id) { ASSERT_TRUE(console->Command(id)); }
-};
+class Files : public ::testing::Test, protected test::ConsoleRig {};
 
 struct FileCommand {
     int id;

@@ -22,7 +22,6 @@ constexpr int kShow = 32711, kAll = 1073;
 
 class InitMisc : public ::testing::Test, protected test::ConsoleRig {
 protected:
-    void Menu(int id) { ASSERT_TRUE(console->Command(id)); }
     // The first argument of the last call to id.
     std::int64_t LastFirstArg(CallId id) { return link->CallsTo(id).back().Int(0); }
 };

@@ -18,28 +18,7 @@ using Strings = link::StringArray;
 
 const std::wstring kBusy = L"Auftrag steht noch aus";
 
-class LogCommands : public ::testing::Test, protected test::ConsoleRig {
-protected:
-    void Menu(int id) { ASSERT_TRUE(console->Command(id)); }
-    void RunWithResult(int id, std::int16_t h) {
-        link->handles.push_back(h);
-        Menu(id);
-        Post(h, 0);
-    }
-    test::FakeLink::Call Last(CallId id) {
-        const auto calls = link->CallsTo(id);
-        if (calls.empty()) {
-            ADD_FAILURE() << "no call";
-            return {id, {}};
-        }
-        return calls.back();
-    }
-    void Fields(std::vector<std::wstring> texts) {
-        texts.resize(kFieldCount);
-        for (int n = 1; n <= kFieldCount; ++n) surface.SetField(n, texts[n - 1]);
-        console->Slots().ClearAll();
-    }
-};
+class LogCommands : public ::testing::Test, protected test::ConsoleRig {};
 
 TEST_F(LogCommands, AddItemBuildsItsListAndFixedValues) {
     const std::vector<std::pair<std::wstring, Strings>> cases = {

@@ -19,29 +19,7 @@ using Strings = link::StringArray;
 const std::wstring kBusy = L"Auftrag steht noch aus";
 const std::wstring kFailure = L"\u00c4tschi B\u00e4tsch:\r\nFehler!";
 
-class Modules : public ::testing::Test, protected test::ConsoleRig {
-protected:
-    void Menu(int id) { ASSERT_TRUE(console->Command(id)); }
-    void RunWithResult(int id, std::int16_t h) {
-        link->handles.push_back(h);
-        Menu(id);
-        Post(h, 0);
-    }
-    // The last call of id; fails the test when there was none.
-    test::FakeLink::Call Last(CallId id) {
-        const auto calls = link->CallsTo(id);
-        if (calls.empty()) {
-            ADD_FAILURE() << "no call";
-            return {id, {}};
-        }
-        return calls.back();
-    }
-    void Fields(std::vector<std::wstring> texts) {
-        texts.resize(kFieldCount);
-        for (int n = 1; n <= kFieldCount; ++n) surface.SetField(n, texts[n - 1]);
-        console->Slots().ClearAll();
-    }
-};
+class Modules : public ::testing::Test, protected test::ConsoleRig {};
 
 // --- Module code -------------------------------------------------------------------------
 

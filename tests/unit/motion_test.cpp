@@ -20,10 +20,7 @@ constexpr int kLin = 32836;
 constexpr int kPtpRel = 32837;
 constexpr int kLinRel = 32838;
 
-class Motion : public ::testing::Test, protected test::ConsoleRig {
-protected:
-    void Menu(int id) { ASSERT_TRUE(console->Command(id)); }
-};
+class Motion : public ::testing::Test, protected test::ConsoleRig {};
 
 struct MotionCommand {
     int id;

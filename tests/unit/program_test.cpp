@@ -16,10 +16,7 @@ constexpr int kRun = 32730, kStart = 32732, kStop = 32734, kCancel = 32736;
 constexpr int kStopOption = 32797, kCancelOption = 32798, kExecute = 32842;
 constexpr int kPanelStart = 1040, kPanelStartOff = 1070, kPanelStop = 1071, kPanelStopOff = 1072;
 
-class Program : public ::testing::Test, protected test::ConsoleRig {
-protected:
-    void Menu(int id) { ASSERT_TRUE(console->Command(id)); }
-};
+class Program : public ::testing::Test, protected test::ConsoleRig {};
 
 TEST_F(Program, TheThreeStopsShareOneSlotAndOneResult) {
     surface.SetField(1, L"");

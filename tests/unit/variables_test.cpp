@@ -15,10 +15,7 @@ const std::wstring kFailure = L"\u00c4tschi B\u00e4tsch:\r\nFehler!";
 
 constexpr int kDPShow = 32812, kDPSet = 32819, kSet = 32712, kSetInfo = 32713, kDPSetInfo = 32905, kSetInfoOff = 32714;
 
-class Variables : public ::testing::Test, protected test::ConsoleRig {
-protected:
-    void Menu(int id) { ASSERT_TRUE(console->Command(id)); }
-};
+class Variables : public ::testing::Test, protected test::ConsoleRig {};
 
 TEST_F(Variables, EveryValueButtonWritesItsValueThroughTheSetSlot) {
     struct Button {
