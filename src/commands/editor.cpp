@@ -3,6 +3,7 @@
 #include <span>
 
 #include "commands/catalogue.h"
+#include "commands/result_rows.h"
 #include "jobs/console.h"
 #include "jobs/convert.h"
 
@@ -37,22 +38,22 @@ std::int16_t PrintRequest(CConsole& c) { return c.Link().EditPrint(Num(c, 1)); }
 std::int16_t DescrModeRequest(CConsole& c) { return c.Link().EditDescrMode(Num(c, 1)); }
 std::int16_t AnalyseRequest(CConsole& c) { return c.Link().EditAnalyse(c.Param(1)); }
 
-int OCInsertDone(CConsole& c, std::int16_t h, std::wstring& m) { m = L"OC Edit Insert o.k."; return c.Link().OCEditInsertResult(h); }
-int OCInsertBlockDone(CConsole& c, std::int16_t h, std::wstring& m) { m = L"OC Edit Insert Block o.k."; return c.Link().OCEditInsertBlockResult(h); }
-int OCChangeDone(CConsole& c, std::int16_t h, std::wstring& m) { m = L"OC Edit Change o.k."; return c.Link().OCEditChangeResult(h); }
-int OCRedeclDone(CConsole& c, std::int16_t h, std::wstring& m) { m = L"OC Edit Redecl o.k."; return c.Link().OCEditRedeclResult(h); }
-int OCDeleteDone(CConsole& c, std::int16_t h, std::wstring& m) { m = L"OC Edit Delete o.k."; return c.Link().OCEditDeleteResult(h); }
-int OCDeleteBlockDone(CConsole& c, std::int16_t h, std::wstring& m) { m = L"OC Edit Delete Block o.k."; return c.Link().OCEditDeleteBlockResult(h); }
-int OpenDone(CConsole& c, std::int16_t h, std::wstring& m) { m = L"Edit Open o.k."; return c.Link().EditOpenResult(h); }
-int CloseDone(CConsole& c, std::int16_t h, std::wstring& m) { m = L"Edit Close o.k."; return c.Link().EditCloseResult(h); }
-int InsertDone(CConsole& c, std::int16_t h, std::wstring& m) { m = L"Edit Insert o.k."; return c.Link().EditInsertResult(h); }
-int ChangeDone(CConsole& c, std::int16_t h, std::wstring& m) { m = L"Edit Change o.k."; return c.Link().EditChangeResult(h); }
-int RedeclDone(CConsole& c, std::int16_t h, std::wstring& m) { m = L"Edit Redecl o.k."; return c.Link().EditRedeclResult(h); }
-int DeleteDone(CConsole& c, std::int16_t h, std::wstring& m) { m = L"Edit Delete o.k."; return c.Link().EditDeleteResult(h); }
+constexpr ResultFn OCInsertDone = FixedResult<L"OC Edit Insert o.k.", &link::CPlexa::OCEditInsertResult>;
+constexpr ResultFn OCInsertBlockDone = FixedResult<L"OC Edit Insert Block o.k.", &link::CPlexa::OCEditInsertBlockResult>;
+constexpr ResultFn OCChangeDone = FixedResult<L"OC Edit Change o.k.", &link::CPlexa::OCEditChangeResult>;
+constexpr ResultFn OCRedeclDone = FixedResult<L"OC Edit Redecl o.k.", &link::CPlexa::OCEditRedeclResult>;
+constexpr ResultFn OCDeleteDone = FixedResult<L"OC Edit Delete o.k.", &link::CPlexa::OCEditDeleteResult>;
+constexpr ResultFn OCDeleteBlockDone = FixedResult<L"OC Edit Delete Block o.k.", &link::CPlexa::OCEditDeleteBlockResult>;
+constexpr ResultFn OpenDone = FixedResult<L"Edit Open o.k.", &link::CPlexa::EditOpenResult>;
+constexpr ResultFn CloseDone = FixedResult<L"Edit Close o.k.", &link::CPlexa::EditCloseResult>;
+constexpr ResultFn InsertDone = FixedResult<L"Edit Insert o.k.", &link::CPlexa::EditInsertResult>;
+constexpr ResultFn ChangeDone = FixedResult<L"Edit Change o.k.", &link::CPlexa::EditChangeResult>;
+constexpr ResultFn RedeclDone = FixedResult<L"Edit Redecl o.k.", &link::CPlexa::EditRedeclResult>;
+constexpr ResultFn DeleteDone = FixedResult<L"Edit Delete o.k.", &link::CPlexa::EditDeleteResult>;
 // The printout is the whole message, even when it is empty.
 int PrintText(CConsole& c, std::int16_t h, std::wstring& m) { return c.Link().EditPrintResult(h, m); }
-int DescrModeDone(CConsole& c, std::int16_t h, std::wstring& m) { m = L"Edit Descr Mode o.k."; return c.Link().EditDescrModeResult(h); }
-int AnalyseDone(CConsole& c, std::int16_t h, std::wstring& m) { m = L"Edit Analyse o.k."; return c.Link().EditAnalyseResult(h); }
+constexpr ResultFn DescrModeDone = FixedResult<L"Edit Descr Mode o.k.", &link::CPlexa::EditDescrModeResult>;
+constexpr ResultFn AnalyseDone = FixedResult<L"Edit Analyse o.k.", &link::CPlexa::EditAnalyseResult>;
 
 constexpr auto I = RowKind::Item;
 constexpr auto Sep = RowKind::Separator;

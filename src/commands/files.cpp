@@ -3,6 +3,7 @@
 #include <span>
 
 #include "commands/catalogue.h"
+#include "commands/result_rows.h"
 #include "jobs/console.h"
 
 namespace vantel {
@@ -19,13 +20,13 @@ std::int16_t CommentRequest(CConsole& c) { return c.Link().ChangeComment(c.Param
 
 // The listing is shown as the controller formats it.
 int DirText(CConsole& c, std::int16_t h, std::wstring& m) { return c.Link().DirResult(h, m); }
-int DownLoadDone(CConsole& c, std::int16_t h, std::wstring& m) { m = L"DownLoad o.k."; return c.Link().DownLoadResult(h); }
-int UpLoadDone(CConsole& c, std::int16_t h, std::wstring& m) { m = L"UpLoad o.k."; return c.Link().UpLoadResult(h); }
-int CopyDone(CConsole& c, std::int16_t h, std::wstring& m) { m = L"Copy o.k."; return c.Link().CopyResult(h); }
-int DeleteDone(CConsole& c, std::int16_t h, std::wstring& m) { m = L"Delete o.k."; return c.Link().DeleteResult(h); }
-int AccessDone(CConsole& c, std::int16_t h, std::wstring& m) { m = L"ChangeAccess o.k."; return c.Link().ChangeAccessResult(h); }
-int UserDone(CConsole& c, std::int16_t h, std::wstring& m) { m = L"ChangeUser o.k."; return c.Link().ChangeUserResult(h); }
-int CommentDone(CConsole& c, std::int16_t h, std::wstring& m) { m = L"ChangeComment o.k."; return c.Link().ChangeCommentResult(h); }
+constexpr ResultFn DownLoadDone = FixedResult<L"DownLoad o.k.", &link::CPlexa::DownLoadResult>;
+constexpr ResultFn UpLoadDone = FixedResult<L"UpLoad o.k.", &link::CPlexa::UpLoadResult>;
+constexpr ResultFn CopyDone = FixedResult<L"Copy o.k.", &link::CPlexa::CopyResult>;
+constexpr ResultFn DeleteDone = FixedResult<L"Delete o.k.", &link::CPlexa::DeleteResult>;
+constexpr ResultFn AccessDone = FixedResult<L"ChangeAccess o.k.", &link::CPlexa::ChangeAccessResult>;
+constexpr ResultFn UserDone = FixedResult<L"ChangeUser o.k.", &link::CPlexa::ChangeUserResult>;
+constexpr ResultFn CommentDone = FixedResult<L"ChangeComment o.k.", &link::CPlexa::ChangeCommentResult>;
 
 constexpr auto I = RowKind::Item;
 constexpr auto Sep = RowKind::Separator;

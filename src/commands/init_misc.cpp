@@ -5,6 +5,7 @@
 #include <span>
 
 #include "commands/catalogue.h"
+#include "commands/result_rows.h"
 #include "jobs/console.h"
 #include "jobs/convert.h"
 #include "jobs/messages.h"
@@ -55,42 +56,22 @@ std::int16_t TandixRequest(CConsole& c) {
 std::int16_t TandixGetConfigRequest(CConsole& c) { return c.Link().TandixGetConfig(); }
 std::int16_t TandixSetConfigRequest(CConsole& c) { return c.Link().TandixSetConfig(OneFlag(c, 1)); }
 
-int AsyncConfirmDone(CConsole& c, std::int16_t h, std::wstring& m) { m = L"AsyncConfirm o.k."; return c.Link().AsyncConfirmResult(h); }
-int AsyncAnswerDone(CConsole& c, std::int16_t h, std::wstring& m) { m = L"AsyncAnswer o.k."; return c.Link().AsyncAnswerResult(h); }
-int MessageBufferDone(CConsole& c, std::int16_t h, std::wstring& m) { m = L"GetMessageBuffer o.k."; return c.Link().GetMessageBufferResult(h); }
-int DisableStartDone(CConsole& c, std::int16_t h, std::wstring& m) { m = L"DisableStart o.k."; return c.Link().DisableStartResult(h); }
-int MaDaOkDone(CConsole& c, std::int16_t h, std::wstring& m) { m = L"Edit MaDaOk o.k."; return c.Link().EditMaDaOkResult(h); }
-int VDXOkDone(CConsole& c, std::int16_t h, std::wstring& m) { m = L"VDX o.k."; return c.Link().VDXOkResult(h); }
-int AkkuOffDone(CConsole& c, std::int16_t h, std::wstring& m) { m = L"Akku Off o.k."; return c.Link().AkkuOffResult(h); }
-int PowerOffDone(CConsole& c, std::int16_t h, std::wstring& m) { m = L"Power Off o.k."; return c.Link().PowerOffResult(h); }
-int IORestartDone(CConsole& c, std::int16_t h, std::wstring& m) { m = L"IO Restart o.k."; return c.Link().IORestartResult(h); }
-int IOBusInfoDone(CConsole& c, std::int16_t h, std::wstring& m) {
-    std::int32_t info = 0;
-    const int r = c.Link().IOBusInfoResult(h, info);
-    m = Format(L"IO Bus Info %ld", info);
-    return r;
-}
-int GetActiveDone(CConsole& c, std::int16_t h, std::wstring& m) {
-    std::int32_t active = 0;
-    const int r = c.Link().GetActiveInterfaceResult(h, active);
-    m = Format(L"GetActiveInterface %d", active);
-    return r;
-}
-int SetActiveDone(CConsole& c, std::int16_t h, std::wstring& m) { m = L"SetActiveInterface o.k."; return c.Link().SetActiveInterfaceResult(h); }
-int NotifyActiveDone(CConsole& c, std::int16_t h, std::wstring& m) {
-    std::int32_t active = 0;
-    const int r = c.Link().NotifyActiveInterfaceResult(h, active);
-    m = Format(L"NotifyActiveInterface %d", active);
-    return r;
-}
-int TandixDone(CConsole& c, std::int16_t h, std::wstring& m) { m = L"Tandix o.k."; return c.Link().TandixResult(h); }
-int TandixGetConfigDone(CConsole& c, std::int16_t h, std::wstring& m) {
-    std::int32_t config = 0;
-    const int r = c.Link().TandixGetConfigResult(h, config);
-    m = Format(L"Tandix GetConfig %d", config);
-    return r;
-}
-int TandixSetConfigDone(CConsole& c, std::int16_t h, std::wstring& m) { m = L"Tandix SetConfig o.k."; return c.Link().TandixSetConfigResult(h); }
+constexpr ResultFn AsyncConfirmDone = FixedResult<L"AsyncConfirm o.k.", &link::CPlexa::AsyncConfirmResult>;
+constexpr ResultFn AsyncAnswerDone = FixedResult<L"AsyncAnswer o.k.", &link::CPlexa::AsyncAnswerResult>;
+constexpr ResultFn MessageBufferDone = FixedResult<L"GetMessageBuffer o.k.", &link::CPlexa::GetMessageBufferResult>;
+constexpr ResultFn DisableStartDone = FixedResult<L"DisableStart o.k.", &link::CPlexa::DisableStartResult>;
+constexpr ResultFn MaDaOkDone = FixedResult<L"Edit MaDaOk o.k.", &link::CPlexa::EditMaDaOkResult>;
+constexpr ResultFn VDXOkDone = FixedResult<L"VDX o.k.", &link::CPlexa::VDXOkResult>;
+constexpr ResultFn AkkuOffDone = FixedResult<L"Akku Off o.k.", &link::CPlexa::AkkuOffResult>;
+constexpr ResultFn PowerOffDone = FixedResult<L"Power Off o.k.", &link::CPlexa::PowerOffResult>;
+constexpr ResultFn IORestartDone = FixedResult<L"IO Restart o.k.", &link::CPlexa::IORestartResult>;
+constexpr ResultFn IOBusInfoDone = ValueResult<L"IO Bus Info %ld", &link::CPlexa::IOBusInfoResult>;
+constexpr ResultFn GetActiveDone = ValueResult<L"GetActiveInterface %d", &link::CPlexa::GetActiveInterfaceResult>;
+constexpr ResultFn SetActiveDone = FixedResult<L"SetActiveInterface o.k.", &link::CPlexa::SetActiveInterfaceResult>;
+constexpr ResultFn NotifyActiveDone = ValueResult<L"NotifyActiveInterface %d", &link::CPlexa::NotifyActiveInterfaceResult>;
+constexpr ResultFn TandixDone = FixedResult<L"Tandix o.k.", &link::CPlexa::TandixResult>;
+constexpr ResultFn TandixGetConfigDone = ValueResult<L"Tandix GetConfig %d", &link::CPlexa::TandixGetConfigResult>;
+constexpr ResultFn TandixSetConfigDone = FixedResult<L"Tandix SetConfig o.k.", &link::CPlexa::TandixSetConfigResult>;
 
 constexpr auto I = RowKind::Item;
 constexpr auto Sep = RowKind::Separator;

@@ -4,6 +4,7 @@
 #include <span>
 
 #include "commands/catalogue.h"
+#include "commands/result_rows.h"
 #include "jobs/console.h"
 #include "jobs/convert.h"
 
@@ -23,16 +24,16 @@ std::int16_t AnalyseMode(CConsole& c) { return c.Link().AnalyseMode(FieldEquals(
 std::int16_t ItemLink(CConsole& c) { return c.Link().ItemLink(c.Param(1)); }
 std::int16_t ItemUnlink(CConsole& c) { return c.Link().ItemUnlink(c.Param(1)); }
 
-int ItemSelectText(CConsole& c, std::int16_t h, std::wstring& m) { m = L"ItemSelect o.k."; return c.Link().ItemSelectResult(h); }
-int ItemRunText(CConsole& c, std::int16_t h, std::wstring& m) { m = L"ItemRun o.k."; return c.Link().ItemRunResult(h); }
-int ItemResetText(CConsole& c, std::int16_t h, std::wstring& m) { m = L"ItemReset o.k."; return c.Link().ItemResetResult(h); }
-int ItemStartText(CConsole& c, std::int16_t h, std::wstring& m) { m = L"ItemStart o.k."; return c.Link().ItemStartResult(h); }
-int ItemStopText(CConsole& c, std::int16_t h, std::wstring& m) { m = L"ItemStop o.k."; return c.Link().ItemStopResult(h); }
-int ItemCancelText(CConsole& c, std::int16_t h, std::wstring& m) { m = L"ItemCancel o.k."; return c.Link().ItemCancelResult(h); }
-int ItemAnalyseText(CConsole& c, std::int16_t h, std::wstring& m) { m = L"ItemAnalyse o.k."; return c.Link().ItemAnalyseResult(h); }
-int AnalyseModeText(CConsole& c, std::int16_t h, std::wstring& m) { m = L"AnalyseMode o.k."; return c.Link().AnalyseModeResult(h); }
-int ItemLinkText(CConsole& c, std::int16_t h, std::wstring& m) { m = L"ItemLink o.k."; return c.Link().ItemLinkResult(h); }
-int ItemUnlinkText(CConsole& c, std::int16_t h, std::wstring& m) { m = L"ItemUnlink o.k."; return c.Link().ItemUnlinkResult(h); }
+constexpr ResultFn ItemSelectText = FixedResult<L"ItemSelect o.k.", &link::CPlexa::ItemSelectResult>;
+constexpr ResultFn ItemRunText = FixedResult<L"ItemRun o.k.", &link::CPlexa::ItemRunResult>;
+constexpr ResultFn ItemResetText = FixedResult<L"ItemReset o.k.", &link::CPlexa::ItemResetResult>;
+constexpr ResultFn ItemStartText = FixedResult<L"ItemStart o.k.", &link::CPlexa::ItemStartResult>;
+constexpr ResultFn ItemStopText = FixedResult<L"ItemStop o.k.", &link::CPlexa::ItemStopResult>;
+constexpr ResultFn ItemCancelText = FixedResult<L"ItemCancel o.k.", &link::CPlexa::ItemCancelResult>;
+constexpr ResultFn ItemAnalyseText = FixedResult<L"ItemAnalyse o.k.", &link::CPlexa::ItemAnalyseResult>;
+constexpr ResultFn AnalyseModeText = FixedResult<L"AnalyseMode o.k.", &link::CPlexa::AnalyseModeResult>;
+constexpr ResultFn ItemLinkText = FixedResult<L"ItemLink o.k.", &link::CPlexa::ItemLinkResult>;
+constexpr ResultFn ItemUnlinkText = FixedResult<L"ItemUnlink o.k.", &link::CPlexa::ItemUnlinkResult>;
 
 constexpr auto I = RowKind::Item;
 constexpr auto Sep = RowKind::Separator;

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "commands/catalogue.h"
+#include "commands/result_rows.h"
 #include "jobs/console.h"
 #include "jobs/convert.h"
 
@@ -44,26 +45,15 @@ int ItemGetPropText(CConsole& c, std::int16_t h, std::wstring& message) {
 }
 
 std::int16_t ItemGetCRC(CConsole& c) { return c.Link().ItemGetCRC(c.Param(1), OneFlag(c, 2)); }
-int ItemGetCRCText(CConsole& c, std::int16_t h, std::wstring& message) {
-    std::uint32_t crc = 0;
-    const int r = c.Link().ItemGetCRCResult(h, crc);
-    message = Format(L"ItemGetCRC %08lx", crc);
-    return r;
-}
+constexpr ResultFn ItemGetCRCText = ValueResult<L"ItemGetCRC %08lx", &link::CPlexa::ItemGetCRCResult>;
 
 std::int16_t ItemSetName(CConsole& c) { return c.Link().ItemSetName(c.Param(1), c.Param(2)); }
-int ItemSetNameText(CConsole& c, std::int16_t h, std::wstring& message) {
-    message = L"ItemSetName o.k.";
-    return c.Link().ItemSetNameResult(h);
-}
+constexpr ResultFn ItemSetNameText = FixedResult<L"ItemSetName o.k.", &link::CPlexa::ItemSetNameResult>;
 
 std::int16_t ItemSetAttribute(CConsole& c) {
     return c.Link().ItemSetAttribute(c.Param(1), Unsigned(c, 2), Unsigned(c, 3));
 }
-int ItemSetAttributeText(CConsole& c, std::int16_t h, std::wstring& message) {
-    message = L"ItemSetAttribute o.k.";
-    return c.Link().ItemSetAttributeResult(h);
-}
+constexpr ResultFn ItemSetAttributeText = FixedResult<L"ItemSetAttribute o.k.", &link::CPlexa::ItemSetAttributeResult>;
 
 std::int16_t ItemNameList(CConsole& c) {
     return c.Link().ItemNameList(c.Param(1), SignedAsUnsigned(c, 2), OneFlag(c, 3));
@@ -80,22 +70,13 @@ std::int16_t ItemCreate(CConsole& c) {
     const auto part = static_cast<link::EModulePart>(ScanField<std::int32_t>(c.Param(4), L"%ld"));
     return c.Link().ItemCreate(c.Param(1), c.Param(2), type, part, c.Param(5), SignedAsUnsigned(c, 6));
 }
-int ItemCreateText(CConsole& c, std::int16_t h, std::wstring& message) {
-    message = L"ItemCreate o.k.";
-    return c.Link().ItemCreateResult(h);
-}
+constexpr ResultFn ItemCreateText = FixedResult<L"ItemCreate o.k.", &link::CPlexa::ItemCreateResult>;
 
 std::int16_t ItemDestroy(CConsole& c) { return c.Link().ItemDestroy(c.Param(1), SignedAsUnsigned(c, 2)); }
-int ItemDestroyText(CConsole& c, std::int16_t h, std::wstring& message) {
-    message = L"ItemDestroy o.k.";
-    return c.Link().ItemDestroyResult(h);
-}
+constexpr ResultFn ItemDestroyText = FixedResult<L"ItemDestroy o.k.", &link::CPlexa::ItemDestroyResult>;
 
 std::int16_t ItemCopy(CConsole& c) { return c.Link().ItemCopy(c.Param(1), c.Param(2), Unsigned(c, 3)); }
-int ItemCopyText(CConsole& c, std::int16_t h, std::wstring& message) {
-    message = L"ItemCopy o.k.";
-    return c.Link().ItemCopyResult(h);
-}
+constexpr ResultFn ItemCopyText = FixedResult<L"ItemCopy o.k.", &link::CPlexa::ItemCopyResult>;
 
 // The block is built before the busy check, as the other conversions are; when the command
 // is refused it is simply dropped.
@@ -104,10 +85,7 @@ std::int16_t ItemCopySrcMem(CConsole& c) {
     const link::ByteArray block = SourceBlock(c.Param(1));
     return c.Link().ItemCopySrcMem(block, c.Param(1), flags);
 }
-int ItemCopySrcMemText(CConsole& c, std::int16_t h, std::wstring& message) {
-    message = L"ItemCopy SrcMem o.k.";
-    return c.Link().ItemCopyResult(h);
-}
+constexpr ResultFn ItemCopySrcMemText = FixedResult<L"ItemCopy SrcMem o.k.", &link::CPlexa::ItemCopyResult>;
 
 std::int16_t ItemCopyDestMem(CConsole& c) { return c.Link().ItemCopyDestMem(c.Param(1), Unsigned(c, 2)); }
 int ItemCopyDestMemText(CConsole& c, std::int16_t h, std::wstring& message) {
@@ -117,18 +95,10 @@ int ItemCopyDestMemText(CConsole& c, std::int16_t h, std::wstring& message) {
 }
 
 std::int16_t ItemMove(CConsole& c) { return c.Link().ItemMove(c.Param(1), c.Param(2), Unsigned(c, 3)); }
-int ItemMoveText(CConsole& c, std::int16_t h, std::wstring& message) {
-    message = L"ItemMove o.k.";
-    return c.Link().ItemMoveResult(h);
-}
+constexpr ResultFn ItemMoveText = FixedResult<L"ItemMove o.k.", &link::CPlexa::ItemMoveResult>;
 
 std::int16_t ItemCompare(CConsole& c) { return c.Link().ItemCompare(c.Param(1), c.Param(2)); }
-int ItemCompareText(CConsole& c, std::int16_t h, std::wstring& message) {
-    std::int32_t order = 0;
-    const int r = c.Link().ItemCompareResult(h, order);
-    message = Format(L"ItemCompare %d", order);
-    return r;
-}
+constexpr ResultFn ItemCompareText = ValueResult<L"ItemCompare %d", &link::CPlexa::ItemCompareResult>;
 
 constexpr auto I = RowKind::Item;
 constexpr auto Sep = RowKind::Separator;

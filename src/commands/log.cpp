@@ -5,6 +5,7 @@
 #include <span>
 
 #include "commands/catalogue.h"
+#include "commands/result_rows.h"
 #include "jobs/console.h"
 #include "jobs/convert.h"
 
@@ -29,12 +30,7 @@ std::int16_t LogAddItem(CConsole& c) {
                                c.Param(5), c.Param(6), c.Param(7), list, flags, std::wstring(kFixedText), kLogClass,
                                kLogType);
 }
-int LogAddItemText(CConsole& c, std::int16_t h, std::wstring& message) {
-    std::int32_t item = 0;
-    const int r = c.Link().LogAddItemResult(h, item);
-    message = Format(L"LogAddItem %d", item);
-    return r;
-}
+constexpr ResultFn LogAddItemText = ValueResult<L"LogAddItem %d", &link::CPlexa::LogAddItemResult>;
 
 std::int16_t LogOCGetItem(CConsole& c) {
     return c.Link().LogOCGetItem(static_cast<std::int32_t>(Unsigned(c, 1)));
@@ -57,10 +53,7 @@ int LogOCGetItemText(CConsole& c, std::int16_t h, std::wstring& message) {
 }
 
 std::int16_t FlushLog(CConsole& c) { return c.Link().FlushLog(); }
-int FlushLogText(CConsole& c, std::int16_t h, std::wstring& message) {
-    message = L"FlushLog o.k.";
-    return c.Link().FlushLogResult(h);
-}
+constexpr ResultFn FlushLogText = FixedResult<L"FlushLog o.k.", &link::CPlexa::FlushLogResult>;
 
 std::int16_t GetLogHeader(CConsole& c) { return c.Link().GetLogHeader(); }
 int GetLogHeaderText(CConsole& c, std::int16_t h, std::wstring& message) {
@@ -71,27 +64,16 @@ int GetLogHeaderText(CConsole& c, std::int16_t h, std::wstring& message) {
 }
 
 std::int16_t LogGetConfig(CConsole& c) { return c.Link().LogGetConfig(); }
-int LogGetConfigText(CConsole& c, std::int16_t h, std::wstring& message) {
-    std::int32_t config = 0;
-    const int r = c.Link().LogGetConfigResult(h, config);
-    message = Format(L"Log GetConfig %d", config);
-    return r;
-}
+constexpr ResultFn LogGetConfigText = ValueResult<L"Log GetConfig %d", &link::CPlexa::LogGetConfigResult>;
 
 std::int16_t LogSetConfig(CConsole& c) { return c.Link().LogSetConfig(static_cast<std::int32_t>(Unsigned(c, 1))); }
-int LogSetConfigText(CConsole& c, std::int16_t h, std::wstring& message) {
-    message = L"Log SetConfig o.k.";
-    return c.Link().LogSetConfigResult(h);
-}
+constexpr ResultFn LogSetConfigText = FixedResult<L"Log SetConfig o.k.", &link::CPlexa::LogSetConfigResult>;
 
 std::int16_t AddLogEntry(CConsole& c) {
     return c.Link().AddLogEntry(c.Param(1), c.Param(2), Unsigned(c, 3), Short(c, 4), c.Param(5), c.Param(6), c.Param(7),
                                 0, std::wstring(kFixedText), kLogClass);
 }
-int AddLogEntryText(CConsole& c, std::int16_t h, std::wstring& message) {
-    message = L"AddLogEntry o.k.";
-    return c.Link().AddLogEntryResult(h);
-}
+constexpr ResultFn AddLogEntryText = FixedResult<L"AddLogEntry o.k.", &link::CPlexa::AddLogEntryResult>;
 
 std::int16_t GetLogEntries(CConsole& c) { return c.Link().GetLogEntries(Unsigned(c, 1), Unsigned(c, 2)); }
 int GetLogEntriesText(CConsole& c, std::int16_t h, std::wstring& message) {

@@ -4,6 +4,7 @@
 #include <span>
 
 #include "commands/catalogue.h"
+#include "commands/result_rows.h"
 #include "jobs/console.h"
 #include "jobs/convert.h"
 
@@ -35,20 +36,12 @@ int GetPropText(CConsole& c, std::int16_t h, std::wstring& message) {
 std::int16_t Open(CConsole& c) {
     return c.Link().ModuleCodeOpen(c.Param(1), Unsigned(c, 2), EditMode(c, 3), c.Param(3), c.Param(4));
 }
-int OpenText(CConsole& c, std::int16_t h, std::wstring& message) {
-    std::int32_t module = 0;
-    const int r = c.Link().ModuleCodeOpenResult(h, module);
-    message = Format(L"ModuleCodeOpen %ld", module);
-    return r;
-}
+constexpr ResultFn OpenText = ValueResult<L"ModuleCodeOpen %ld", &link::CPlexa::ModuleCodeOpenResult>;
 
 std::int16_t Close(CConsole& c) {
     return c.Link().ModuleCodeClose(Signed(c, 1), FieldEquals(c.Param(2), L"0") ? 0 : 1, EditMode(c, 3));
 }
-int CloseText(CConsole& c, std::int16_t h, std::wstring& message) {
-    message = L"ModuleCodeClose o.k.";
-    return c.Link().ModuleCodeCloseResult(h);
-}
+constexpr ResultFn CloseText = FixedResult<L"ModuleCodeClose o.k.", &link::CPlexa::ModuleCodeCloseResult>;
 
 std::int16_t GetLines(CConsole& c) { return c.Link().ModuleCodeGetLines(Signed(c, 1), Signed(c, 2), Signed(c, 3)); }
 int GetLinesText(CConsole& c, std::int16_t h, std::wstring& message) {
@@ -59,18 +52,12 @@ int GetLinesText(CConsole& c, std::int16_t h, std::wstring& message) {
 }
 
 std::int16_t InsertLines(CConsole& c) { return c.Link().ModuleCodeInsertLines(Signed(c, 1), Signed(c, 2), List(c, 3)); }
-int InsertLinesText(CConsole& c, std::int16_t h, std::wstring& message) {
-    message = L"ModuleCodeInsertLines o.k.";
-    return c.Link().ModuleCodeInsertLinesResult(h);
-}
+constexpr ResultFn InsertLinesText = FixedResult<L"ModuleCodeInsertLines o.k.", &link::CPlexa::ModuleCodeInsertLinesResult>;
 
 std::int16_t DeleteLines(CConsole& c) {
     return c.Link().ModuleCodeDeleteLines(Signed(c, 1), Signed(c, 2), Signed(c, 3));
 }
-int DeleteLinesText(CConsole& c, std::int16_t h, std::wstring& message) {
-    message = L"ModuleCodeDeleteLines o.k.";
-    return c.Link().ModuleCodeDeleteLinesResult(h);
-}
+constexpr ResultFn DeleteLinesText = FixedResult<L"ModuleCodeDeleteLines o.k.", &link::CPlexa::ModuleCodeDeleteLinesResult>;
 
 std::int16_t ReplaceLines(CConsole& c) {
     return c.Link().ModuleCodeReplaceLines(Signed(c, 1), Signed(c, 2), Signed(c, 3), List(c, 4));
@@ -85,10 +72,7 @@ int ReplaceLinesText(CConsole& c, std::int16_t h, std::wstring& message) {
 std::int16_t Redeclare(CConsole& c) {
     return c.Link().ModuleCodeRedeclare(Signed(c, 1), c.Param(2), c.Param(3), c.Param(4));
 }
-int RedeclareText(CConsole& c, std::int16_t h, std::wstring& message) {
-    message = L"ModuleCodeRedeclare o.k.";
-    return c.Link().ModuleCodeRedeclareResult(h);
-}
+constexpr ResultFn RedeclareText = FixedResult<L"ModuleCodeRedeclare o.k.", &link::CPlexa::ModuleCodeRedeclareResult>;
 
 // The seventh, eighth and tenth arguments are fixed; field 7 only switches the ninth.
 std::int16_t Find(CConsole& c) {
@@ -117,16 +101,10 @@ int FindStructText(CConsole& c, std::int16_t h, std::wstring& message) {
 }
 
 std::int16_t Select(CConsole& c) { return c.Link().ModuleCodeSelect(Signed(c, 1), Signed(c, 2)); }
-int SelectText(CConsole& c, std::int16_t h, std::wstring& message) {
-    message = L"ModuleCodeSelect o.k.";
-    return c.Link().ModuleCodeSelectResult(h);
-}
+constexpr ResultFn SelectText = FixedResult<L"ModuleCodeSelect o.k.", &link::CPlexa::ModuleCodeSelectResult>;
 
 std::int16_t SelectLine(CConsole& c) { return c.Link().ModuleCodeSelectLine(Signed(c, 1), Signed(c, 2), c.Param(3)); }
-int SelectLineText(CConsole& c, std::int16_t h, std::wstring& message) {
-    message = L"ModuleCodeSelectLine o.k.";
-    return c.Link().ModuleCodeSelectLineResult(h);
-}
+constexpr ResultFn SelectLineText = FixedResult<L"ModuleCodeSelectLine o.k.", &link::CPlexa::ModuleCodeSelectLineResult>;
 
 constexpr auto I = RowKind::Item;
 constexpr auto Sep = RowKind::Separator;

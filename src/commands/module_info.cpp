@@ -5,6 +5,7 @@
 #include <span>
 
 #include "commands/catalogue.h"
+#include "commands/result_rows.h"
 #include "jobs/console.h"
 #include "jobs/convert.h"
 
@@ -37,10 +38,7 @@ std::int16_t SetProp(CConsole& c) {
     return c.Link().ModuleInformationSetProp(c.Param(1), Unsigned(c, 2), OneFlag(c, 3), OneFlag(c, 4), c.Param(5),
                                              c.Param(6));
 }
-int SetPropText(CConsole& c, std::int16_t h, std::wstring& message) {
-    message = L"ModuleInformationSetProp o.k.";
-    return c.Link().ModuleInformationSetPropResult(h);
-}
+constexpr ResultFn SetPropText = FixedResult<L"ModuleInformationSetProp o.k.", &link::CPlexa::ModuleInformationSetPropResult>;
 
 std::int16_t GetUserAttribute(CConsole& c) {
     return c.Link().ModuleInformationGetUserAttribute(c.Param(1), c.Param(2));
@@ -55,10 +53,7 @@ int GetUserAttributeText(CConsole& c, std::int16_t h, std::wstring& message) {
 std::int16_t SetUserAttribute(CConsole& c) {
     return c.Link().ModuleInformationSetUserAttribute(c.Param(1), c.Param(2), c.Param(3));
 }
-int SetUserAttributeText(CConsole& c, std::int16_t h, std::wstring& message) {
-    message = L"ModuleInformationSetUserAttribute o.k.";
-    return c.Link().ModuleInformationSetUserAttributeResult(h);
-}
+constexpr ResultFn SetUserAttributeText = FixedResult<L"ModuleInformationSetUserAttribute o.k.", &link::CPlexa::ModuleInformationSetUserAttributeResult>;
 
 std::int16_t UserAttributesList(CConsole& c) { return c.Link().ModuleInformationUserAttributesList(c.Param(1)); }
 int UserAttributesListText(CConsole& c, std::int16_t h, std::wstring& message) {
@@ -104,30 +99,10 @@ std::int16_t NotifyModuleCode(CConsole& c) {
     return c.Link().NotifyModuleCode(c.Param(1), Unsigned(c, 2), Signed(c, 3));
 }
 
-int NotifyVolumeText(CConsole& c, std::int16_t h, std::wstring& message) {
-    std::uint32_t change = 0;
-    const int r = c.Link().NotifyVolumeResult(h, change);
-    message = Format(L"NotifyVolume: %x", change);
-    return r;
-}
-int NotifyItemText(CConsole& c, std::int16_t h, std::wstring& message) {
-    std::uint32_t change = 0;
-    const int r = c.Link().NotifyItemResult(h, change);
-    message = Format(L"NotifyItem: %x", change);
-    return r;
-}
-int NotifyModuleInformationText(CConsole& c, std::int16_t h, std::wstring& message) {
-    std::uint32_t change = 0;
-    const int r = c.Link().NotifyModuleInformationResult(h, change);
-    message = Format(L"NotifyModuleInformation: %x", change);
-    return r;
-}
-int NotifyModuleCodeText(CConsole& c, std::int16_t h, std::wstring& message) {
-    std::uint32_t change = 0;
-    const int r = c.Link().NotifyModuleCodeResult(h, change);
-    message = Format(L"NotifyModuleCode: %x", change);
-    return r;
-}
+constexpr ResultFn NotifyVolumeText = ValueResult<L"NotifyVolume: %x", &link::CPlexa::NotifyVolumeResult>;
+constexpr ResultFn NotifyItemText = ValueResult<L"NotifyItem: %x", &link::CPlexa::NotifyItemResult>;
+constexpr ResultFn NotifyModuleInformationText = ValueResult<L"NotifyModuleInformation: %x", &link::CPlexa::NotifyModuleInformationResult>;
+constexpr ResultFn NotifyModuleCodeText = ValueResult<L"NotifyModuleCode: %x", &link::CPlexa::NotifyModuleCodeResult>;
 
 constexpr auto I = RowKind::Item;
 constexpr auto Sep = RowKind::Separator;

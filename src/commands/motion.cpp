@@ -3,6 +3,7 @@
 #include <span>
 
 #include "commands/catalogue.h"
+#include "commands/result_rows.h"
 #include "jobs/console.h"
 #include "jobs/convert.h"
 
@@ -25,19 +26,19 @@ std::int16_t LinRequest(CConsole& c) { return c.Link().RobMoveLIN(c.Param(1)); }
 std::int16_t PtpRelRequest(CConsole& c) { return c.Link().RobMovePTP_REL(c.Param(1)); }
 std::int16_t LinRelRequest(CConsole& c) { return c.Link().RobMoveLIN_REL(c.Param(1)); }
 
-int InstallDone(CConsole& c, std::int16_t h, std::wstring& m) { m = L"Install o.k."; return c.Link().InstallResult(h); }
-int EndInstallDone(CConsole& c, std::int16_t h, std::wstring& m) { m = L"End Install o.k."; return c.Link().EndInstallResult(h); }
-int AdjustDone(CConsole& c, std::int16_t h, std::wstring& m) { m = L"Adjust o.k."; return c.Link().AdjustResult(h); }
-int MoveDone(CConsole& c, std::int16_t h, std::wstring& m) { m = L"Move o.k."; return c.Link().MoveResult(h); }
-int MoveOffDone(CConsole& c, std::int16_t h, std::wstring& m) { m = L"MoveOff o.k."; return c.Link().MoveOffResult(h); }
-int Move6DDone(CConsole& c, std::int16_t h, std::wstring& m) { m = L"Move6D o.k."; return c.Link().Move6DResult(h); }
-int Move6DOffDone(CConsole& c, std::int16_t h, std::wstring& m) { m = L"Move6DOff o.k."; return c.Link().Move6DOffResult(h); }
+constexpr ResultFn InstallDone = FixedResult<L"Install o.k.", &link::CPlexa::InstallResult>;
+constexpr ResultFn EndInstallDone = FixedResult<L"End Install o.k.", &link::CPlexa::EndInstallResult>;
+constexpr ResultFn AdjustDone = FixedResult<L"Adjust o.k.", &link::CPlexa::AdjustResult>;
+constexpr ResultFn MoveDone = FixedResult<L"Move o.k.", &link::CPlexa::MoveResult>;
+constexpr ResultFn MoveOffDone = FixedResult<L"MoveOff o.k.", &link::CPlexa::MoveOffResult>;
+constexpr ResultFn Move6DDone = FixedResult<L"Move6D o.k.", &link::CPlexa::Move6DResult>;
+constexpr ResultFn Move6DOffDone = FixedResult<L"Move6DOff o.k.", &link::CPlexa::Move6DOffResult>;
 // The four robot moves share one result call; the slot the handle was found in (and so the
 // row) decides the message, and only that slot is freed.
-int PtpDone(CConsole& c, std::int16_t h, std::wstring& m) { m = L"Rob Move PTP o.k."; return c.Link().RobMoveResult(h); }
-int LinDone(CConsole& c, std::int16_t h, std::wstring& m) { m = L"Rob Move LIN o.k."; return c.Link().RobMoveResult(h); }
-int PtpRelDone(CConsole& c, std::int16_t h, std::wstring& m) { m = L"Rob Move PTP REL o.k."; return c.Link().RobMoveResult(h); }
-int LinRelDone(CConsole& c, std::int16_t h, std::wstring& m) { m = L"Rob Move LIN REL o.k."; return c.Link().RobMoveResult(h); }
+constexpr ResultFn PtpDone = FixedResult<L"Rob Move PTP o.k.", &link::CPlexa::RobMoveResult>;
+constexpr ResultFn LinDone = FixedResult<L"Rob Move LIN o.k.", &link::CPlexa::RobMoveResult>;
+constexpr ResultFn PtpRelDone = FixedResult<L"Rob Move PTP REL o.k.", &link::CPlexa::RobMoveResult>;
+constexpr ResultFn LinRelDone = FixedResult<L"Rob Move LIN REL o.k.", &link::CPlexa::RobMoveResult>;
 
 constexpr auto I = RowKind::Item;
 constexpr auto Sep = RowKind::Separator;

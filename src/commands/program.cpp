@@ -5,6 +5,7 @@
 #include <span>
 
 #include "commands/catalogue.h"
+#include "commands/result_rows.h"
 #include "jobs/console.h"
 
 namespace vantel {
@@ -29,11 +30,11 @@ std::int16_t StopSteuRequest(CConsole& c) { return c.Link().StopSteu(c.Param(1))
 std::int16_t CancelSteuRequest(CConsole& c) { return c.Link().CancelSteu(c.Param(1)); }
 std::int16_t ExecRequest(CConsole& c) { return c.Link().EditExec(c.Param(1)); }
 
-int RunDone(CConsole& c, std::int16_t h, std::wstring& m) { m = L"Run o.k."; return c.Link().RunResult(h); }
-int SelectDone(CConsole& c, std::int16_t h, std::wstring& m) { m = L"Select o.k."; return c.Link().SelectResult(h); }
-int CancelDone(CConsole& c, std::int16_t h, std::wstring& m) { m = L"Cancel o.k."; return c.Link().CancelResult(h); }
-int ResetDone(CConsole& c, std::int16_t h, std::wstring& m) { m = L"Reset o.k."; return c.Link().ResetResult(h); }
-int ExecDone(CConsole& c, std::int16_t h, std::wstring& m) { m = L"EditExec o.k."; return c.Link().EditExecResult(h); }
+constexpr ResultFn RunDone = FixedResult<L"Run o.k.", &link::CPlexa::RunResult>;
+constexpr ResultFn SelectDone = FixedResult<L"Select o.k.", &link::CPlexa::SelectResult>;
+constexpr ResultFn CancelDone = FixedResult<L"Cancel o.k.", &link::CPlexa::CancelResult>;
+constexpr ResultFn ResetDone = FixedResult<L"Reset o.k.", &link::CPlexa::ResetResult>;
+constexpr ResultFn ExecDone = FixedResult<L"EditExec o.k.", &link::CPlexa::EditExecResult>;
 
 constexpr auto I = RowKind::Item;
 constexpr auto Sep = RowKind::Separator;

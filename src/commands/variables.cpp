@@ -6,6 +6,7 @@
 #include <span>
 
 #include "commands/catalogue.h"
+#include "commands/result_rows.h"
 #include "commands/init_misc.h"
 #include "commands/program.h"
 #include "jobs/console.h"
@@ -25,8 +26,8 @@ std::int16_t SetVarRequest(CConsole& c) { return c.Link().SetVar(c.Param(1), c.P
 std::int16_t DPSetInfoRequest(CConsole& c) { return c.Link().DPSetInfo(c.Param(1), c.Param(2), c.Param(3)); }
 
 int DPShowVarText(CConsole& c, std::int16_t h, std::wstring& m) { return c.Link().DPShowVarResult(h, m); }
-int DPSetVarDone(CConsole& c, std::int16_t h, std::wstring& m) { m = L"DP Set Var o.k."; return c.Link().DPSetVarResult(h); }
-int SetVarDone(CConsole& c, std::int16_t h, std::wstring& m) { m = L"Set Var o.k."; return c.Link().SetVarResult(h); }
+constexpr ResultFn DPSetVarDone = FixedResult<L"DP Set Var o.k.", &link::CPlexa::DPSetVarResult>;
+constexpr ResultFn SetVarDone = FixedResult<L"Set Var o.k.", &link::CPlexa::SetVarResult>;
 int DPSetInfoText(CConsole& c, std::int16_t h, std::wstring& m) { return c.Link().DPSetInfoResult(h, m); }
 
 // A literal as a template argument, so that each panel button is one instance of Write.

@@ -3,6 +3,7 @@
 #include <span>
 
 #include "commands/catalogue.h"
+#include "commands/result_rows.h"
 #include "jobs/console.h"
 #include "jobs/convert.h"
 
@@ -30,18 +31,12 @@ int VolumeGetPropText(CConsole& c, std::int16_t h, std::wstring& message) {
 }
 
 std::int16_t VolumeSetName(CConsole& c) { return c.Link().VolumeSetName(c.Param(1), c.Param(2)); }
-int VolumeSetNameText(CConsole& c, std::int16_t h, std::wstring& message) {
-    message = L"VolumeSetName o.k.";
-    return c.Link().VolumeSetNameResult(h);
-}
+constexpr ResultFn VolumeSetNameText = FixedResult<L"VolumeSetName o.k.", &link::CPlexa::VolumeSetNameResult>;
 
 std::int16_t VolumeFormat(CConsole& c) {
     return c.Link().VolumeFormat(c.Param(1), c.Param(2), FieldEquals(c.Param(3), L"1") ? 1 : 0);
 }
-int VolumeFormatText(CConsole& c, std::int16_t h, std::wstring& message) {
-    message = L"VolumeFormat o.k.";
-    return c.Link().VolumeFormatResult(h);
-}
+constexpr ResultFn VolumeFormatText = FixedResult<L"VolumeFormat o.k.", &link::CPlexa::VolumeFormatResult>;
 
 std::int16_t VolumeNameList(CConsole& c) { return c.Link().VolumeNameList(); }
 int VolumeNameListText(CConsole& c, std::int16_t h, std::wstring& message) {
