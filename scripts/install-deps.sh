@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config
-  libwxgtk3.2-dev libsqlite3-dev libfmt-dev
+  libwxgtk3.2-dev libsqlite3-dev libfmt-dev zlib1g-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool imagemagick sqlite3
   fonts-dejavu-core

@@ -73,6 +73,33 @@ void SetOut(std::span<const LinkArg> args, std::size_t i, ArgType type, const T&
     if (i < args.size() && args[i].out && args[i].type == type) args[i].As<T>() = value;
 }
 
+// A value that does not fit the out-value's type leaves it empty: the model and the call list
+// disagree, which the tests catch.
+template <class T>
+void PutAs(const LinkArg& a, const T& v) {
+    if constexpr (std::is_same_v<T, std::int64_t>) {
+        switch (a.type) {
+            case ArgType::I16: a.As<std::int16_t>() = static_cast<std::int16_t>(v); break;
+            case ArgType::I32:
+            case ArgType::Enum: a.As<std::int32_t>() = static_cast<std::int32_t>(v); break;
+            case ArgType::U32: a.As<std::uint32_t>() = static_cast<std::uint32_t>(v); break;
+            default: break;
+        }
+    } else if constexpr (std::is_same_v<T, std::wstring>) {
+        if (a.type == ArgType::Str) a.As<std::wstring>() = v;
+    } else if constexpr (std::is_same_v<T, StringArray>) {
+        if (a.type == ArgType::StrArray) a.As<StringArray>() = v;
+    } else if constexpr (std::is_same_v<T, BoolArray>) {
+        if (a.type == ArgType::BoolArray) a.As<BoolArray>() = v;
+    } else if constexpr (std::is_same_v<T, ByteArray>) {
+        if (a.type == ArgType::ByteArray) a.As<ByteArray>() = v;
+    } else if constexpr (std::is_same_v<T, DWordArray>) {
+        if (a.type == ArgType::DWordArray) a.As<DWordArray>() = v;
+    } else {
+        if (a.type == ArgType::Time) a.As<CFileTime>() = CFileTime(v.ticks);
+    }
+}
+
 std::wstring Quoted(const std::wstring& s) { return L"\"" + s + L"\""; }
 
 std::wstring Hex(std::uint32_t v) {
@@ -96,6 +123,10 @@ int EnvInt(const char* name, int fallback) {
 
 }  // namespace
 
+void SimController::PutOut(const LinkArg& a, const Out& v) {
+    std::visit([&](const auto& x) { PutAs(a, x); }, v);
+}
+
 SimConfig ConfigFromEnvironment() {
     using std::chrono::milliseconds;
     SimConfig c;
@@ -104,6 +135,7 @@ SimConfig ConfigFromEnvironment() {
     // Without latency everything runs tick by tick, so that scripts read the same each run.
     c.step = milliseconds(EnvInt("VANTEL_SIM_STEP_MS", latency == 0 ? 0 : 200));
     c.mousePeriod = milliseconds(EnvInt("VANTEL_SIM_MOUSE_MS", latency == 0 ? 0 : 250));
+    c.hostDir = SimHostFolder::DefaultRoot();
     if (const char* env = std::getenv("VANTEL_SIM_CLOCK_MS")) {
         char* end = nullptr;
         const long long v = std::strtoll(env, &end, 10);
@@ -112,7 +144,19 @@ SimConfig ConfigFromEnvironment() {
     return c;
 }
 
-SimController::SimController(SimConfig config) : m_cfg(config) {
+namespace {
+std::uint64_t FirstStamp(const SimConfig& c) {
+    return c.fixedClockMs ? CFileTime::FromUnixMillis(*c.fixedClockMs).GetTime() : CFileTime::GetCurrentTime().GetTime();
+}
+}  // namespace
+
+SimController::SimController(SimConfig config)
+    : m_cfg(config),
+      m_fs(FirstStamp(config)),
+      m_host(config.hostDir.empty() ? SimHostFolder::DefaultRoot() : config.hostDir),
+      m_log(L"CELL_07") {
+    m_vars.Put(L"$AXIS_ACT", L"{A1 0.0, A2 -90.0, A3 90.0, A4 0.0, A5 0.0, A6 0.0}");
+    m_vars.Put(L"$INSTALL", L"FALSE");
     for (const auto& p : m_program.Catalogue()) m_vars.Put(p.name + L":CYCLES", L"0");
     m_vars.Put(L"SORT_PARTS:CHOICE", L"\"\"");
 }
@@ -164,6 +208,13 @@ void SimController::Finish(std::int16_t h, std::int32_t ret, std::wstring text, 
     Deliver(h, 0, std::move(p));
 }
 
+void SimController::FinishWith(std::int16_t h, std::vector<Out> outs) {
+    Payload p;
+    p.kind = Kind::Result;
+    p.outs = std::move(outs);
+    Deliver(h, 0, std::move(p));
+}
+
 void SimController::FinishWithMessage(std::int16_t h, const std::wstring& why, std::uint32_t number,
                                       const std::wstring& origin, MsgKind kind) {
     Payload p;
@@ -178,7 +229,8 @@ void SimController::FinishWithMessage(std::int16_t h, const std::wstring& why, s
 }
 
 bool SimController::StillLive(std::int16_t h) const {
-    return m_standing.count(h) || m_askJobs.count(h) || (h != 0 && (h == m_runHandle || h == m_mouseHandle));
+    return m_standing.count(h) || m_askJobs.count(h) || (h != 0 && (h == m_runHandle || h == m_mouseHandle)) ||
+           (m_motion && h == m_motion->handle);
 }
 
 std::size_t SimController::MailboxSize() const {
@@ -228,6 +280,19 @@ std::int32_t SimController::Invoke(CallId id, std::span<const LinkArg> args, Clo
             SetOut(args, 0, ArgType::Str, std::wstring(L"ARM_1"));
             return 1;
         case CallId::CmdAbort: return Abort(static_cast<std::int16_t>(Num(args, 0)));
+        case CallId::WriteLogFile: {
+            // The link's own log goes into the host folder, under the same confinement as UpLoad.
+            if (!m_open) return 0;
+            std::wstring name = Str(args, 0);
+            if (name.empty()) name = L"vantel-link.log";
+            const std::string text = m_log.TraceText();
+            std::string why;
+            return m_host.Write(name, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()), true, why) ? 1 : 0;
+        }
+        case CallId::GetLogOpt: return m_log.LogOpt();
+        case CallId::SetLogOpt:
+            m_log.SetLogOpt(static_cast<std::int16_t>(Num(args, 0)));
+            return 1;
         case CallId::SyncAnswer: return SyncAnswer(args, now);
         case CallId::GetSyncAddMessage:
         case CallId::GetAsyncAddMessage:
@@ -252,16 +317,26 @@ std::int32_t SimController::Invoke(CallId id, std::span<const LinkArg> args, Clo
         job.due = now + m_cfg.latency;
         for (const auto& a : args) {
             if (a.out) continue;
-            if (a.type == ArgType::Str) job.s.push_back(a.As<std::wstring>());
-            else if (a.type != ArgType::Time && a.type != ArgType::StrArray && a.type != ArgType::BoolArray &&
-                     a.type != ArgType::ByteArray && a.type != ArgType::DWordArray)
-                job.n.push_back(Num(args, static_cast<std::size_t>(&a - args.data())));
+            switch (a.type) {
+                case ArgType::Str: job.s.push_back(a.As<std::wstring>()); break;
+                case ArgType::StrArray: job.lists.push_back(a.As<StringArray>()); break;
+                case ArgType::BoolArray: job.flags.push_back(a.As<BoolArray>()); break;
+                case ArgType::ByteArray: job.bytes = a.As<ByteArray>(); break;
+                case ArgType::Time:
+                case ArgType::DWordArray: break;
+                default: job.n.push_back(Num(args, static_cast<std::size_t>(&a - args.data())));
+            }
         }
         m_live.insert(h);
         m_pending.push_back(std::move(job));
+        Trace(id, h);
         return h;
     }
-    if (kIsResultCall[index]) return Fetch(id, args);
+    if (kIsResultCall[index]) {
+        const std::int32_t ret = Fetch(id, args);
+        Trace(id, ret);
+        return ret;
+    }
     // Calls answered at once that the controller gives no behaviour of its own.
     for (const auto& a : args) ClearOut(a);
     return m_open ? 1 : 0;
@@ -296,6 +371,13 @@ std::int32_t SimController::Fetch(CallId id, std::span<const LinkArg> args) {
     const SimMessage& m = p.msg;
     switch (kind) {
         case Kind::Result: {
+            if (!p.outs.empty()) {
+                std::size_t next = 0;
+                for (std::size_t i = 1; i < args.size() && next < p.outs.size(); ++i) {
+                    if (args[i].out) PutOut(args[i], p.outs[next++]);
+                }
+                return p.ret;
+            }
             bool textDone = false, numberDone = false;
             for (std::size_t i = 1; i < args.size(); ++i) {
                 const LinkArg& a = args[i];
@@ -361,6 +443,8 @@ std::int32_t SimController::Abort(std::int16_t h) {
         HaltProgram();
     } else if (h == m_mouseHandle) {
         StopMouse();
+    } else if (m_motion && h == m_motion->handle) {
+        EndMotion(false);  // the robot stops where it is
     } else {
         return 0;
     }
@@ -378,6 +462,7 @@ void SimController::DropJobs() {
     m_live.clear();
     if (m_runHandle) m_live.insert(m_runHandle);
     if (m_mouseHandle) m_live.insert(m_mouseHandle);
+    if (m_motion) m_live.insert(m_motion->handle);
 }
 
 std::int32_t SimController::SyncAnswer(std::span<const LinkArg> args, Clock::time_point now) {
@@ -433,7 +518,7 @@ Clock::duration SimController::StepPeriod() const {
 
 std::size_t SimController::JobsInFlight() const {
     if (!m_open) return 0;
-    return m_pending.size() + (ProgramAdvancing() ? 1 : 0);
+    return m_pending.size() + (ProgramAdvancing() ? 1 : 0) + (m_motion ? 1 : 0);
 }
 
 std::optional<Clock::time_point> SimController::NextDue() const {
@@ -444,6 +529,9 @@ std::optional<Clock::time_point> SimController::NextDue() const {
     if (!m_pending.empty()) consider(m_pending.front().due);
     if (ProgramAdvancing()) consider(m_nextStep);
     if (m_mouseHandle != 0 && m_cfg.mousePeriod.count() > 0) consider(m_nextMouse);
+    if (m_motion) consider(m_motion->next);
+    // With no step time a jog moves once per request, not on every tick.
+    if (m_jogAxis != 0 && !m_motion && m_cfg.step.count() > 0) consider(m_nextJog);
     return due;
 }
 
@@ -463,6 +551,7 @@ void SimController::Tick(Clock::time_point now) {
         MouseReading(false);
         m_nextMouse = now + m_cfg.mousePeriod;
     }
+    if (m_motion ? now >= m_motion->next : (m_jogAxis != 0 && m_cfg.step.count() > 0 && now >= m_nextJog)) StepMotion();
 }
 
 // ---------------------------------------------------------------------------------------
@@ -491,8 +580,105 @@ void SimController::Complete(Job& job, Clock::time_point now) {
         case CallId::StopSteu:
         case CallId::CancelSteu: CompleteProgram(job, now); return;
         case CallId::EditExec: CompleteExec(job); return;
+        default: break;
+    }
+    switch (job.call) {
+        case CallId::Dir:
+        case CallId::DownLoad:
+        case CallId::UpLoad:
+        case CallId::Copy:
+        case CallId::Delete:
+        case CallId::ChangeAccess:
+        case CallId::ChangeUser:
+        case CallId::ChangeComment: CompleteFiles(job); break;
+        case CallId::OCEditInsert:
+        case CallId::OCEditInsertBlock:
+        case CallId::OCEditChange:
+        case CallId::OCEditRedecl:
+        case CallId::OCEditDelete:
+        case CallId::OCEditDeleteBlock:
+        case CallId::EditOpen:
+        case CallId::EditClose:
+        case CallId::EditInsert:
+        case CallId::EditChange:
+        case CallId::EditRedecl:
+        case CallId::EditDelete:
+        case CallId::EditPrint:
+        case CallId::EditDescrMode:
+        case CallId::EditAnalyse: CompleteEditor(job); break;
+        case CallId::GetActiveModule:
+        case CallId::VolumeGetProp:
+        case CallId::VolumeSetName:
+        case CallId::VolumeFormat:
+        case CallId::VolumeNameList:
+        case CallId::GetFullName:
+        case CallId::GetVDXName:
+        case CallId::ItemGetProp:
+        case CallId::ItemGetCRC:
+        case CallId::ItemSetName:
+        case CallId::ItemSetAttribute:
+        case CallId::ItemNameList:
+        case CallId::ItemCreate:
+        case CallId::ItemDestroy:
+        case CallId::ItemCopy:
+        case CallId::ItemCopySrcMem:
+        case CallId::ItemCopyDestMem:
+        case CallId::ItemMove:
+        case CallId::ItemCompare:
+        case CallId::ItemSelect:
+        case CallId::ItemRun:
+        case CallId::ItemReset:
+        case CallId::ItemStart:
+        case CallId::ItemStop:
+        case CallId::ItemCancel:
+        case CallId::ItemAnalyse:
+        case CallId::AnalyseMode:
+        case CallId::ItemLink:
+        case CallId::ItemUnlink: CompleteItems(job); break;
+        case CallId::ModuleCodeGetProp:
+        case CallId::ModuleCodeOpen:
+        case CallId::ModuleCodeClose:
+        case CallId::ModuleCodeGetLines:
+        case CallId::ModuleCodeInsertLines:
+        case CallId::ModuleCodeDeleteLines:
+        case CallId::ModuleCodeReplaceLines:
+        case CallId::ModuleCodeRedeclare:
+        case CallId::ModuleCodeFind:
+        case CallId::ModuleCodeFindStruct:
+        case CallId::ModuleCodeSelect:
+        case CallId::ModuleCodeSelectLine: CompleteModuleCode(job); break;
+        case CallId::ModuleInformationGetProp:
+        case CallId::ModuleInformationSetProp:
+        case CallId::ModuleInformationGetUserAttribute:
+        case CallId::ModuleInformationSetUserAttribute:
+        case CallId::ModuleInformationUserAttributesList:
+        case CallId::ModuleDependenciesList:
+        case CallId::ErrorGetProp:
+        case CallId::ErrorList:
+        case CallId::NotifyVolume:
+        case CallId::NotifyItem:
+        case CallId::NotifyModuleInformation:
+        case CallId::NotifyModuleCode: CompleteModuleInfo(job); break;
+        case CallId::Install:
+        case CallId::EndInstall:
+        case CallId::Adjust:
+        case CallId::Move:
+        case CallId::MoveOff:
+        case CallId::RobMovePTP:
+        case CallId::RobMoveLIN:
+        case CallId::RobMovePTP_REL:
+        case CallId::RobMoveLIN_REL: CompleteMotion(job); break;
+        case CallId::LogAddItem:
+        case CallId::LogOCGetItem:
+        case CallId::FlushLog:
+        case CallId::GetLogHeader:
+        case CallId::LogGetConfig:
+        case CallId::LogSetConfig:
+        case CallId::AddLogEntry:
+        case CallId::GetLogEntries: CompleteLog(job); break;
         default: CompleteMisc(job); return;
     }
+    PostChanges();
 }
 
 std::optional<std::wstring> SimController::VarKey(const std::wstring& path, const std::wstring& name) const {
@@ -919,16 +1105,7 @@ void SimController::CompleteMisc(Job& job) {
         }
         case CallId::Move6D: StartMouse(); return Finish(h, 1);
         case CallId::Move6DOff: StopMouse(); return Finish(h, 1);
-        case CallId::NotifyVolume:
-        case CallId::NotifyItem:
-        case CallId::NotifyModuleInformation:
-        case CallId::NotifyModuleCode:
-            // Nothing on this controller changes files yet: the watch reports its start only.
-            m_standing[h] = {Watch::Files, {}};
-            return Finish(h, 1);
-        default:
-            // Requests the controller gives no behaviour of its own yet succeed empty-handed.
-            return Finish(h, 1);
+        default: return Finish(h, 0);
     }
 }
 

@@ -2,18 +2,25 @@
 // events, on a clock that the caller supplies. Single-threaded; SimLink adds the worker
 // thread and the lock, tests drive it directly.
 #pragma once
+#include <array>
 #include <chrono>
 #include <cstdint>
 #include <deque>
+#include <filesystem>
 #include <map>
 #include <optional>
 #include <set>
 #include <span>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "link/plexa.h"
+#include "link/sim_code.h"
 #include "link/sim_exec.h"
+#include "link/sim_files.h"
+#include "link/sim_host.h"
+#include "link/sim_log.h"
 #include "link/sim_model.h"
 
 namespace vantel::link::sim {
@@ -29,6 +36,8 @@ struct SimConfig {
     // Time stamps: from the wall clock, or (when set) from this many milliseconds after
     // 1970 plus one millisecond per stamp, so that scripted runs read the same every time.
     std::optional<std::int64_t> fixedClockMs;
+    // The host folder DownLoad, UpLoad and WriteLogFile reach.
+    std::filesystem::path hostDir;
 };
 
 // Reads VANTEL_SIM_LATENCY_MS, VANTEL_SIM_STEP_MS, VANTEL_SIM_MOUSE_MS, VANTEL_SIM_CLOCK_MS.
@@ -71,11 +80,19 @@ public:
 private:
     enum class Kind { Result, SyncMsg, AsyncMsg, SubMsg, Confirm, AsyncDialog, Answer, SyncDialog, Mouse, Key, Progress };
 
+    struct Stamped {
+        std::uint64_t ticks;
+    };
+    // One out-value of a result call; a result with a list of them fills the call's out-values
+    // in order.
+    using Out = std::variant<std::int64_t, std::wstring, StringArray, BoolArray, ByteArray, DWordArray, Stamped>;
+
     struct Payload {
         Kind kind = Kind::Result;
         std::int32_t ret = 1;
         std::wstring text;
         std::int32_t number = 0;
+        std::vector<Out> outs;
         SimMessage msg;           // messages and dialogs
         std::int16_t values[6] = {};  // mouse; [0] also key switch, answer, percent
     };
@@ -86,15 +103,37 @@ private:
         Clock::time_point due;
         std::vector<std::wstring> s;
         std::vector<std::int64_t> n;
+        std::vector<StringArray> lists;
+        std::vector<BoolArray> flags;
+        ByteArray bytes;
         int answer = -1;  // an answered "ask" of EditExec
         std::wstring question;
         std::vector<std::wstring> answers;
     };
 
-    enum class Watch { Variable, Interface, Files };
+    enum class Watch { Variable, Interface, Volume, Item, Info, Code };
     struct Standing {
         Watch watch;
-        std::wstring key;  // the variable, upper case
+        std::wstring key;  // the variable, upper case; the volume or the item's full name
+        std::uint32_t mask = 0;  // change bits heard; 0 = all of the watch's kind
+        bool below = false;      // an item watch on a folder also hears what lies below it
+    };
+
+    // A module opened through the module code calls or the editor.
+    struct OpenCode {
+        std::wstring path;  // full name
+        bool edit = false;  // opened to edit (else to view)
+        std::vector<std::wstring> original;  // the lines at opening, for closing without saving
+        std::int32_t selected = 0;
+    };
+
+    // A robot move under way: the job reports progress and ends at the target.
+    struct Motion {
+        std::int16_t handle = 0;
+        std::wstring verb;
+        std::array<double, 6> from{}, to{};
+        int step = 0;
+        Clock::time_point next{};
     };
 
     std::int16_t NextHandle();
@@ -104,6 +143,7 @@ private:
     // Keeps p for the fetch call of its kind and posts the notification.
     void Deliver(std::int16_t h, int type, Payload p);
     void Finish(std::int16_t h, std::int32_t ret, std::wstring text = {}, std::int32_t number = 0);
+    void FinishWith(std::int16_t h, std::vector<Out> outs);
     // Ends the job with a synchronous message (type 1) that says why.
     void FinishWithMessage(std::int16_t h, const std::wstring& why, std::uint32_t number, const std::wstring& origin,
                            MsgKind kind);
@@ -114,6 +154,30 @@ private:
     void CompleteProgram(Job& job, Clock::time_point now);
     void CompleteMisc(Job& job);
     void CompleteExec(Job& job);
+    void CompleteFiles(Job& job);
+    void CompleteEditor(Job& job);
+    void CompleteItems(Job& job);
+    void CompleteModuleCode(Job& job);
+    void CompleteModuleInfo(Job& job);
+    void CompleteMotion(Job& job);
+    void CompleteLog(Job& job);
+
+    // File manager helpers (sim_fileman.cpp).
+    void Refuse(std::int16_t h, CallId call, const std::wstring& why);
+    void PostChanges();
+    void Watching(std::int16_t h, Watch watch, const std::wstring& target, std::uint32_t mask, std::int64_t flags);
+    SimItem* Module(const std::wstring& path, std::wstring& full);
+    std::optional<std::wstring> Analyse(const std::wstring& full, SimItem& item);
+    OpenCode* Code(std::int64_t handle);
+    bool EditLines(OpenCode& code, std::uint32_t mask);
+    bool OpenForEdit(const std::wstring& full) const;
+    std::wstring ListDir(const std::wstring& path, const std::wstring& pattern);
+    ProgramDef ProgramFrom(const std::wstring& name, const SimItem& module) const;
+    std::wstring ActiveModule() const;
+    void StepMotion();
+    void EndMotion(bool reached);
+    std::wstring PositionText() const;
+    void Trace(CallId id, std::int32_t ret);
 
     std::uint32_t AddMessage(MsgKind kind, std::uint32_t number, std::wstring t1, std::wstring t2,
                              std::vector<std::wstring> answers = {});
@@ -143,6 +207,7 @@ private:
     std::optional<std::wstring> VarKey(const std::wstring& path, const std::wstring& name) const;
 
     std::int32_t Fetch(CallId id, std::span<const LinkArg> args);
+    static void PutOut(const LinkArg& a, const Out& v);
     std::int32_t SyncAnswer(std::span<const LinkArg> args, Clock::time_point now);
     std::int32_t Abort(std::int16_t h);
     void DropJobs();
@@ -188,6 +253,24 @@ private:
     std::int32_t m_tandixConfig = 0;
     std::uint32_t m_nextMsgHandle = 0;
     std::uint64_t m_stampCount = 0;
+
+    SimFileSystem m_fs;
+    SimHostFolder m_host;
+    SimLog m_log;
+    std::map<std::int32_t, OpenCode> m_code;
+    std::int32_t m_nextCode = 0;
+    std::int32_t m_editor = 0;  // the module code handle the editor works on
+    bool m_descrMode = false;
+    bool m_autoAnalyse = false;
+    std::map<std::wstring, std::vector<CodeError>> m_errors;  // by module full name
+    std::wstring m_selectedModule;  // full name of the module item execution selected
+
+    bool m_install = false;
+    std::array<double, 6> m_axes{0, -90, 90, 0, 0, 0};
+    std::array<double, 6> m_pos{450, 0, 900, 0, 90, 0};
+    std::optional<Motion> m_motion;
+    int m_jogAxis = 0;  // 1..6 while an axis jogs; negative jogs the other way
+    Clock::time_point m_nextJog{};
 };
 
 }  // namespace vantel::link::sim

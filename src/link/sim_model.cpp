@@ -215,6 +215,24 @@ SimProgram::SimProgram() {
                                       Move(L"PTP", L"P2"), Move(L"PTP", L"HOME"), Plain(L"END")}});
 }
 
+bool SimProgram::Define(ProgramDef def) {
+    const auto it = std::find_if(m_programs.begin(), m_programs.end(), [&](const ProgramDef& p) { return p.name == def.name; });
+    if (it == m_programs.end()) {
+        m_programs.push_back(std::move(def));
+        return true;
+    }
+    if (m_selected == &*it && m_state == ProgState::Active) return false;
+    if (m_selected == &*it) {
+        // The new text replaces the selected one: start again from its first line.
+        m_line = 0;
+        m_waiting = false;
+        m_followUp.clear();
+        if (m_state != ProgState::Free) m_state = ProgState::Reset;
+    }
+    *it = std::move(def);
+    return true;
+}
+
 SimProgram::Refusal SimProgram::Select(std::wstring_view name, std::wstring_view startLine) {
     if (m_state == ProgState::Active) return L"Program " + Name() + L" is running: stop it first";
     if (name.size() > kMaxText || startLine.size() > kMaxText) return L"Program name too long";

@@ -3,6 +3,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <map>
 #include <optional>
 #include <string>
@@ -121,6 +122,8 @@ public:
     // Why an operation was refused: empty when it was not.
     using Refusal = std::wstring;
 
+    // Adds a program, or replaces the one of that name; false while that one runs.
+    bool Define(ProgramDef def);
     Refusal Select(std::wstring_view name, std::wstring_view startLine);
     Refusal Start();
     Refusal Halt();  // stop key / stop with option: Active -> Stopped
@@ -144,12 +147,12 @@ public:
     bool Waiting() const { return m_waiting; }
     const std::wstring& Name() const { return m_selected ? m_selected->name : m_none; }
     int Line() const { return m_line + 1; }
-    const std::vector<ProgramDef>& Catalogue() const { return m_programs; }
+    const std::deque<ProgramDef>& Catalogue() const { return m_programs; }
     // The line text after an answer runs as the next step, then the program goes on.
     bool HasFollowUp() const { return !m_followUp.empty(); }
 
 private:
-    std::vector<ProgramDef> m_programs;
+    std::deque<ProgramDef> m_programs;  // m_selected points into it
     const ProgramDef* m_selected = nullptr;
     ProgState m_state = ProgState::Free;
     std::size_t m_line = 0;

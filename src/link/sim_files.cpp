@@ -1,0 +1,560 @@
+#include "link/sim_files.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+
+#include "link/sim_model.h"
+
+namespace vantel::link::sim {
+namespace {
+
+constexpr std::size_t kMaxDepth = 16;
+
+bool IsSep(wchar_t c) { return c == L'/' || c == L'\\'; }
+
+std::unique_ptr<SimItem> NewItem(std::wstring name, ItemType type, std::uint64_t stamp) {
+    auto item = std::make_unique<SimItem>();
+    item->name = std::move(name);
+    item->type = type;
+    item->created = item->modified = item->accessed = stamp;
+    return item;
+}
+
+SimItem* AddSample(SimItem& folder, std::wstring name, ItemType type, std::vector<std::wstring> lines, std::uint64_t stamp,
+                   std::uint32_t attributes = 0) {
+    auto item = NewItem(name, type, stamp);
+    if (type == ItemType::File) {
+        std::wstring text;
+        for (const auto& l : lines) text += l + L"\n";
+        const std::string utf8 = ToUtf8(text);
+        item->bytes.assign(utf8.begin(), utf8.end());
+    } else {
+        item->lines = std::move(lines);
+    }
+    item->attributes = attributes;
+    item->user = L"operator";
+    SimItem* raw = item.get();
+    folder.children[Upper(name)] = std::move(item);
+    return raw;
+}
+
+SimItem* AddFolder(SimItem& parent, std::wstring name, std::uint64_t stamp) {
+    auto item = NewItem(name, ItemType::Folder, stamp);
+    SimItem* raw = item.get();
+    parent.children[Upper(name)] = std::move(item);
+    return raw;
+}
+
+std::unique_ptr<SimItem> Clone(const SimItem& item) {
+    auto copy = std::make_unique<SimItem>();
+    copy->name = item.name;
+    copy->type = item.type;
+    copy->lines = item.lines;
+    copy->bytes = item.bytes;
+    copy->attributes = item.attributes & ~(attr::kSystem | attr::kLinked);
+    copy->user = item.user;
+    copy->comment = item.comment;
+    copy->created = item.created;
+    copy->modified = item.modified;
+    copy->accessed = item.accessed;
+    copy->userAttributes = item.userAttributes;
+    for (const auto& [key, child] : item.children) copy->children[key] = Clone(*child);
+    return copy;
+}
+
+bool ValidName(std::wstring_view name) {
+    if (name.empty() || name.size() > kMaxText || name == L"." || name == L"..") return false;
+    return std::none_of(name.begin(), name.end(), [](wchar_t c) { return c < 0x20 || c == L':' || IsSep(c) || c == L'*' || c == L'?'; });
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------
+// Names and bytes
+
+std::wstring SimPath::Text() const {
+    std::wstring t = volume + L":";
+    if (parts.empty()) return t + L"/";
+    for (const auto& p : parts) t += L"/" + Upper(p);
+    return t;
+}
+
+std::optional<SimPath> ParsePath(std::wstring_view text) {
+    if (text.size() > 1024) return std::nullopt;
+    SimPath p;
+    const auto colon = text.find(L':');
+    if (colon != std::wstring_view::npos) {
+        p.volume = Upper(text.substr(0, colon));
+        if (p.volume.empty() || std::any_of(p.volume.begin(), p.volume.end(), IsSep)) return std::nullopt;
+        text.remove_prefix(colon + 1);
+    } else {
+        p.volume = L"USER";
+    }
+    std::size_t i = 0;
+    while (i <= text.size()) {
+        std::size_t j = i;
+        while (j < text.size() && !IsSep(text[j])) ++j;
+        const std::wstring_view part = text.substr(i, j - i);
+        if (!part.empty() && part != L".") {
+            if (!ValidName(part)) return std::nullopt;
+            p.parts.emplace_back(part);
+        }
+        i = j + 1;
+    }
+    if (p.parts.size() > kMaxDepth) return std::nullopt;
+    return p;
+}
+
+std::string ToUtf8(std::wstring_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (wchar_t wc : text) {
+        auto c = static_cast<std::uint32_t>(wc);
+        if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) c = 0xFFFD;
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else if (c < 0x800) {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            out += static_cast<char>(0xE0 | (c >> 12));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | (c >> 18));
+            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
+std::wstring FromUtf8(std::string_view text) {
+    std::wstring out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        const auto b = static_cast<unsigned char>(text[i]);
+        std::uint32_t c = 0;
+        std::size_t n = 0;
+        if (b < 0x80) c = b, n = 1;
+        else if ((b & 0xE0) == 0xC0) c = b & 0x1F, n = 2;
+        else if ((b & 0xF0) == 0xE0) c = b & 0x0F, n = 3;
+        else if ((b & 0xF8) == 0xF0) c = b & 0x07, n = 4;
+        bool ok = n != 0 && i + n <= text.size();
+        for (std::size_t k = 1; ok && k < n; ++k) {
+            const auto cb = static_cast<unsigned char>(text[i + k]);
+            if ((cb & 0xC0) != 0x80) ok = false;
+            else c = (c << 6) | (cb & 0x3F);
+        }
+        // Bytes that are not UTF-8 are taken as Latin-1, so nothing is lost on the way in.
+        if (!ok) c = b, n = 1;
+        out += static_cast<wchar_t>(c);
+        i += n;
+    }
+    return out;
+}
+
+std::vector<std::uint8_t> ContentBytes(const SimItem& item) {
+    if (!item.IsText()) return item.bytes;
+    std::vector<std::uint8_t> out;
+    for (const auto& line : item.lines) {
+        const std::string utf8 = ToUtf8(line);
+        out.insert(out.end(), utf8.begin(), utf8.end());
+        out.push_back('\n');
+    }
+    return out;
+}
+
+void SetContentBytes(SimItem& item, std::span<const std::uint8_t> bytes) {
+    if (!item.IsText()) {
+        item.bytes.assign(bytes.begin(), bytes.end());
+        return;
+    }
+    item.lines.clear();
+    std::size_t start = 0;
+    for (std::size_t i = 0; i <= bytes.size(); ++i) {
+        const bool end = i == bytes.size();
+        if (!end && bytes[i] != '\n' && bytes[i] != 0) continue;
+        if (end && start == i) break;
+        std::size_t stop = i;
+        if (stop > start && bytes[stop - 1] == '\r') --stop;
+        item.lines.push_back(FromUtf8({reinterpret_cast<const char*>(bytes.data()) + start, stop - start}));
+        start = i + 1;
+    }
+}
+
+std::vector<std::uint8_t> MemoryBytes(const SimItem& item) {
+    if (!item.IsText()) return item.bytes;
+    std::vector<std::uint8_t> out;
+    for (const auto& line : item.lines) {
+        const std::string utf8 = ToUtf8(line);
+        out.insert(out.end(), utf8.begin(), utf8.end());
+        out.push_back(0);
+    }
+    return out;
+}
+
+std::uint32_t Crc32(std::span<const std::uint8_t> bytes) {
+    uLong crc = crc32(0L, Z_NULL, 0);
+    // zlib takes a 32-bit length; feed big buffers in pieces.
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const std::size_t n = std::min<std::size_t>(bytes.size() - done, 1u << 30);
+        crc = crc32(crc, bytes.data() + done, static_cast<uInt>(n));
+        done += n;
+    }
+    return static_cast<std::uint32_t>(crc);
+}
+
+ItemType TypeForName(std::wstring_view name) {
+    const std::wstring up = Upper(name);
+    const auto ends = [&](std::wstring_view ext) { return up.size() > ext.size() && up.ends_with(ext); };
+    if (ends(L".SRC")) return ItemType::Module;
+    if (ends(L".DAT")) return ItemType::Data;
+    return ItemType::File;
+}
+
+std::int64_t ItemSize(const SimItem& item) {
+    if (item.type == ItemType::Folder) {
+        std::int64_t n = 0;
+        for (const auto& [key, child] : item.children) n += ItemSize(*child);
+        return n;
+    }
+    if (!item.IsText()) return static_cast<std::int64_t>(item.bytes.size());
+    std::int64_t n = 0;
+    for (const auto& line : item.lines) n += static_cast<std::int64_t>(ToUtf8(line).size()) + 1;
+    return n;
+}
+
+// ---------------------------------------------------------------------------------------
+// The file system
+
+SimFileSystem::SimFileSystem(std::uint64_t stamp) {
+    const auto volume = [&](std::wstring name, std::wstring label, std::int32_t type, std::int64_t capacity) {
+        auto v = std::make_unique<SimVolume>();
+        v->name = std::move(name);
+        v->label = std::move(label);
+        v->type = type;
+        v->capacity = capacity;
+        v->root.type = ItemType::Folder;
+        v->root.created = v->root.modified = v->root.accessed = stamp;
+        m_volumes.push_back(std::move(v));
+        return &m_volumes.back()->root;
+    };
+    SimItem* sys = volume(L"SYSTEM", L"Controller system", 1, 8 << 20);
+    SimItem* user = volume(L"USER", L"Programs", 1, 64 << 20);
+    volume(L"RAM", L"Memory disk", 2, 16 << 20);
+    volume(L"CARD", L"Memory card", 3, 32 << 20);
+
+    SimItem* config = AddFolder(*sys, L"CONFIG", stamp);
+    config->attributes = attr::kSystem;
+    AddSample(*config, L"CELL.INI", ItemType::File,
+              {L"[cell]", L"name=CELL_07", L"robots=1", L"[arm_1]", L"axes=6", L"payload_kg=10"}, stamp,
+              attr::kSystem | attr::kReadOnly);
+    AddSample(*config, L"MACHINE.DAT", ItemType::Data,
+              {L"DEFDAT MACHINE", L"DECL INT AXES = 6", L"DECL REAL CYCLE_TIME = 0.012", L"ENDDAT"}, stamp,
+              attr::kSystem | attr::kReadOnly);
+
+    SimItem* r1 = AddFolder(*user, L"R1", stamp);
+    AddSample(*r1, L"DEMO.SRC", ItemType::Module,
+              {L"DEF DEMO ( )", L"  PTP HOME", L"  PTP P1", L"  LIN P2", L"  LIN P3", L"  PTP HOME", L"END"}, stamp)
+        ->comment = L"Moves through the four points";
+    AddSample(*r1, L"DEMO.DAT", ItemType::Data, {L"DEFDAT DEMO", L"DECL INT CYCLES = 0", L"ENDDAT"}, stamp);
+    AddSample(*r1, L"WARMUP.SRC", ItemType::Module,
+              {L"DEF WARMUP ( )", L"  $OV_PRO = 50", L"  PTP P1", L"  PTP P2", L"  PTP P1", L"  PTP P2", L"  PTP HOME",
+               L"END"},
+              stamp)
+        ->comment = L"Slow moves after a cold start";
+    AddSample(*r1, L"PICK.SRC", ItemType::Module,
+              {L"DEF PICK ( )", L"  ; fetch a part from bin A", L"  PTP HOME", L"  PTP BIN_A", L"  GRIP ( 1 )",
+               L"  PTP HOME", L"END"},
+              stamp)
+        ->comment = L"Picks one part";
+    SimItem* lib = AddFolder(*r1, L"LIB", stamp);
+    AddSample(*lib, L"GRIP.SRC", ItemType::Module,
+              {L"DEF GRIP ( CLOSE )", L"  IF CLOSE == 1 THEN", L"    $OUT_GRIP = TRUE", L"  ELSE", L"    $OUT_GRIP = FALSE",
+               L"  ENDIF", L"  WAIT SEC 0.5", L"END"},
+              stamp)
+        ->comment = L"Opens or closes the gripper";
+    AddSample(*user, L"README.TXT", ItemType::File,
+              {L"Programs of robot 1 are in USER:/R1.", L"RAM: is cleared when the controller starts."}, stamp);
+    for (SimItem* m : {r1, lib}) {
+        for (auto& [key, child] : m->children) {
+            if (child->type == ItemType::Module || child->type == ItemType::Data) child->analysedClean = true;
+        }
+    }
+}
+
+bool SimFileSystem::Fail(std::wstring why) {
+    m_why = std::move(why);
+    return false;
+}
+
+SimVolume* SimFileSystem::Volume(std::wstring_view name) {
+    std::wstring up = Upper(name);
+    if (!up.empty() && up.back() == L':') up.pop_back();
+    for (auto& v : m_volumes) {
+        if (v->name == up) return v.get();
+    }
+    return nullptr;
+}
+
+std::vector<const SimVolume*> SimFileSystem::Volumes() const {
+    std::vector<const SimVolume*> out;
+    for (const auto& v : m_volumes) out.push_back(v.get());
+    return out;
+}
+
+std::int64_t SimFileSystem::Used(const SimVolume& v) const { return ItemSize(v.root); }
+
+SimItem* SimFileSystem::Find(const SimPath& p) {
+    SimVolume* v = Volume(p.volume);
+    if (v == nullptr) return nullptr;
+    SimItem* at = &v->root;
+    for (const auto& part : p.parts) {
+        if (at->type != ItemType::Folder) return nullptr;
+        const auto it = at->children.find(Upper(part));
+        if (it == at->children.end()) return nullptr;
+        at = it->second.get();
+    }
+    return at;
+}
+
+SimItem* SimFileSystem::Find(std::wstring_view path) {
+    const auto p = ParsePath(path);
+    return p ? Find(*p) : nullptr;
+}
+
+SimItem* SimFileSystem::Parent(const SimPath& p) {
+    if (p.parts.empty()) return nullptr;
+    SimPath parent = p;
+    parent.parts.pop_back();
+    SimItem* folder = Find(parent);
+    return folder != nullptr && folder->type == ItemType::Folder ? folder : nullptr;
+}
+
+bool SimFileSystem::Writable(const SimItem& item, std::wstring_view path) {
+    if (item.attributes & attr::kSystem) return Fail(std::wstring(path) + L" belongs to the controller");
+    if (item.attributes & attr::kReadOnly) return Fail(std::wstring(path) + L" is read-only");
+    return true;
+}
+
+bool SimFileSystem::Room(const SimPath& p, std::int64_t delta) {
+    const SimVolume* v = Volume(p.volume);
+    if (v == nullptr) return Fail(L"No volume " + p.volume + L":");
+    if (delta > 0 && Used(*v) + delta > v->capacity) return Fail(L"Volume " + v->name + L": is full");
+    return true;
+}
+
+void SimFileSystem::Touch(const std::wstring& path, std::uint32_t mask) {
+    const auto colon = path.find(L':');
+    m_events.push_back({path.substr(0, colon), path, mask});
+}
+
+std::vector<SimFileSystem::Event> SimFileSystem::TakeEvents() {
+    std::vector<Event> out;
+    out.swap(m_events);
+    return out;
+}
+
+SimItem* SimFileSystem::Insert(const SimPath& p, std::unique_ptr<SimItem> item, bool replace) {
+    SimItem* folder = Parent(p);
+    if (folder == nullptr) {
+        Fail(L"No folder for " + p.Text());
+        return nullptr;
+    }
+    if (folder->attributes & attr::kSystem) {
+        Fail(L"The folder of " + p.Text() + L" belongs to the controller");
+        return nullptr;
+    }
+    const std::wstring key = Upper(p.parts.back());
+    const auto existing = folder->children.find(key);
+    if (existing != folder->children.end()) {
+        if (!replace) {
+            Fail(p.Text() + L" exists");
+            return nullptr;
+        }
+        if (existing->second->type == ItemType::Folder || item->type == ItemType::Folder) {
+            Fail(p.Text() + L" is a folder");
+            return nullptr;
+        }
+        if (!Writable(*existing->second, p.Text())) return nullptr;
+    }
+    item->name = p.parts.back();
+    SimItem* raw = item.get();
+    const bool replaced = existing != folder->children.end();
+    folder->children[key] = std::move(item);
+    Touch(p.Text(), replaced ? change::kWritten : change::kCreated);
+    return raw;
+}
+
+std::unique_ptr<SimItem> SimFileSystem::Detach(const SimPath& p) {
+    SimItem* folder = Parent(p);
+    if (folder == nullptr) return nullptr;
+    const auto it = folder->children.find(Upper(p.parts.back()));
+    if (it == folder->children.end()) return nullptr;
+    auto item = std::move(it->second);
+    folder->children.erase(it);
+    return item;
+}
+
+SimItem* SimFileSystem::Create(std::wstring_view path, ItemType type, std::uint64_t stamp, bool replace) {
+    const auto p = ParsePath(path);
+    if (!p || p->parts.empty()) {
+        Fail(L"Bad name '" + std::wstring(path) + L"'");
+        return nullptr;
+    }
+    return Insert(*p, NewItem(p->parts.back(), type, stamp), replace);
+}
+
+bool SimFileSystem::Destroy(std::wstring_view path, bool recursive) {
+    const auto p = ParsePath(path);
+    if (!p || p->parts.empty()) return Fail(L"Bad name '" + std::wstring(path) + L"'");
+    SimItem* item = Find(*p);
+    if (item == nullptr) return Fail(p->Text() + L" not found");
+    if (!Writable(*item, p->Text())) return false;
+    if (item->type == ItemType::Folder && !item->children.empty() && !recursive)
+        return Fail(L"Folder " + p->Text() + L" is not empty");
+    Detach(*p);
+    Touch(p->Text(), change::kDestroyed);
+    return true;
+}
+
+bool SimFileSystem::Rename(std::wstring_view path, std::wstring_view newName, std::uint64_t stamp) {
+    const auto p = ParsePath(path);
+    if (!p || p->parts.empty()) return Fail(L"Bad name '" + std::wstring(path) + L"'");
+    if (!ValidName(newName)) return Fail(L"Bad new name '" + std::wstring(newName) + L"'");
+    SimItem* item = Find(*p);
+    if (item == nullptr) return Fail(p->Text() + L" not found");
+    if (!Writable(*item, p->Text())) return false;
+    SimPath to = *p;
+    to.parts.back() = std::wstring(newName);
+    if (Upper(newName) != Upper(p->parts.back()) && Find(to) != nullptr) return Fail(to.Text() + L" exists");
+    auto detached = Detach(*p);
+    detached->name = std::wstring(newName);
+    detached->modified = stamp;
+    Touch(p->Text(), change::kRenamed);
+    SimItem* folder = Parent(to);
+    folder->children[Upper(newName)] = std::move(detached);
+    Touch(to.Text(), change::kRenamed);
+    return true;
+}
+
+bool SimFileSystem::Copy(std::wstring_view from, std::wstring_view to, bool replace, std::uint64_t stamp) {
+    const auto src = ParsePath(from);
+    auto dst = ParsePath(to);
+    if (!src || src->parts.empty()) return Fail(L"Bad name '" + std::wstring(from) + L"'");
+    if (!dst) return Fail(L"Bad name '" + std::wstring(to) + L"'");
+    const SimItem* item = Find(*src);
+    if (item == nullptr) return Fail(src->Text() + L" not found");
+    // A folder as destination takes the item under its own name.
+    if (const SimItem* target = Find(*dst); target != nullptr && target->type == ItemType::Folder) dst->parts.push_back(item->name);
+    if (dst->parts.empty()) return Fail(L"Bad name '" + std::wstring(to) + L"'");
+    if (src->Text() == dst->Text()) return Fail(L"Cannot copy " + src->Text() + L" onto itself");
+    if (dst->Text().rfind(src->Text() + L"/", 0) == 0) return Fail(L"Cannot copy a folder into itself");
+    std::int64_t delta = ItemSize(*item);
+    if (const SimItem* old = Find(*dst)) delta -= ItemSize(*old);
+    if (!Room(*dst, delta)) return false;
+    auto copy = Clone(*item);
+    copy->created = copy->modified = copy->accessed = stamp;
+    return Insert(*dst, std::move(copy), replace) != nullptr;
+}
+
+bool SimFileSystem::Move(std::wstring_view from, std::wstring_view to, bool replace, std::uint64_t stamp) {
+    const auto src = ParsePath(from);
+    auto dst = ParsePath(to);
+    if (!src || src->parts.empty()) return Fail(L"Bad name '" + std::wstring(from) + L"'");
+    if (!dst) return Fail(L"Bad name '" + std::wstring(to) + L"'");
+    SimItem* item = Find(*src);
+    if (item == nullptr) return Fail(src->Text() + L" not found");
+    if (!Writable(*item, src->Text())) return false;
+    if (const SimItem* target = Find(*dst); target != nullptr && target->type == ItemType::Folder) dst->parts.push_back(item->name);
+    if (dst->parts.empty()) return Fail(L"Bad name '" + std::wstring(to) + L"'");
+    if (src->Text() == dst->Text()) return true;
+    if (dst->Text().rfind(src->Text() + L"/", 0) == 0) return Fail(L"Cannot move a folder into itself");
+    if (src->volume != dst->volume && !Room(*dst, ItemSize(*item))) return false;
+    const SimItem* folder = Parent(*dst);
+    if (folder == nullptr) return Fail(L"No folder for " + dst->Text());
+    if (folder->attributes & attr::kSystem) return Fail(L"The folder of " + dst->Text() + L" belongs to the controller");
+    if (const SimItem* old = Find(*dst)) {
+        if (!replace) return Fail(dst->Text() + L" exists");
+        if (old->type == ItemType::Folder || item->type == ItemType::Folder) return Fail(dst->Text() + L" is a folder");
+        if (!Writable(*old, dst->Text())) return false;
+    }
+    // Everything that could refuse has been checked: the item cannot get lost between the two.
+    auto detached = Detach(*src);
+    detached->modified = stamp;
+    Insert(*dst, std::move(detached), true);
+    m_events.pop_back();
+    Touch(src->Text(), change::kRenamed);
+    Touch(dst->Text(), change::kRenamed);
+    return true;
+}
+
+bool SimFileSystem::Write(std::wstring_view path, std::span<const std::uint8_t> bytes, bool replace, std::uint64_t stamp) {
+    const auto p = ParsePath(path);
+    if (!p || p->parts.empty()) return Fail(L"Bad name '" + std::wstring(path) + L"'");
+    SimItem* item = Find(*p);
+    std::int64_t delta = static_cast<std::int64_t>(bytes.size());
+    if (item != nullptr) {
+        if (item->type == ItemType::Folder) return Fail(p->Text() + L" is a folder");
+        if (!replace) return Fail(p->Text() + L" exists");
+        if (!Writable(*item, p->Text())) return false;
+        delta -= ItemSize(*item);
+    }
+    if (!Room(*p, delta)) return false;
+    if (item == nullptr) {
+        item = Insert(*p, NewItem(p->parts.back(), TypeForName(p->parts.back()), stamp), false);
+        if (item == nullptr) return false;
+    } else {
+        Touch(p->Text(), change::kWritten);
+    }
+    SetContentBytes(*item, bytes);
+    item->modified = item->accessed = stamp;
+    item->analysedClean = false;
+    return true;
+}
+
+bool SimFileSystem::Format(std::wstring_view volume, std::wstring_view label) {
+    SimVolume* v = Volume(volume);
+    if (v == nullptr) return Fail(L"No volume " + std::wstring(volume));
+    if (v->name == L"SYSTEM") return Fail(L"Volume SYSTEM: belongs to the controller");
+    if (label.size() > 32) return Fail(L"Volume label longer than 32 characters");
+    v->root.children.clear();
+    v->label = std::wstring(label);
+    m_events.push_back({v->name, L"", change::kFormatted});
+    return true;
+}
+
+bool SimFileSystem::SetLabel(std::wstring_view volume, std::wstring_view label) {
+    SimVolume* v = Volume(volume);
+    if (v == nullptr) return Fail(L"No volume " + std::wstring(volume));
+    if (label.size() > 32) return Fail(L"Volume label longer than 32 characters");
+    v->label = std::wstring(label);
+    m_events.push_back({v->name, L"", change::kVolumeName});
+    return true;
+}
+
+std::vector<std::wstring> SimFileSystem::Search(std::wstring_view name) const {
+    std::vector<std::wstring> out;
+    const std::wstring want = Upper(name);
+    struct Walker {
+        const std::wstring& want;
+        std::vector<std::wstring>& out;
+        void Walk(const SimItem& folder, const std::wstring& path) {
+            for (const auto& [key, child] : folder.children) {
+                const std::wstring full = path + L"/" + key;
+                const auto dot = key.rfind(L'.');
+                if (key == want || (child->type != ItemType::Folder && dot != std::wstring::npos && key.substr(0, dot) == want))
+                    out.push_back(full);
+                if (child->type == ItemType::Folder) Walk(*child, full);
+            }
+        }
+    };
+    for (const auto& v : m_volumes) Walker{want, out}.Walk(v->root, v->name + L":");
+    return out;
+}
+
+}  // namespace vantel::link::sim
