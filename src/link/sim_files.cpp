@@ -17,6 +17,7 @@ std::unique_ptr<SimItem> NewItem(std::wstring name, ItemType type, std::uint64_t
     auto item = std::make_unique<SimItem>();
     item->name = std::move(name);
     item->type = type;
+    item->user = L"operator";
     item->created = item->modified = item->accessed = stamp;
     return item;
 }

@@ -6,7 +6,8 @@
 #
 # A script names its command-line options in a comment line "# args: ...", its exit
 # status, when not 0, in "# status: N", and environment settings for its run only in
-# "# env: NAME=VALUE ...".
+# "# env: NAME=VALUE ...". The simulated controller's host folder is WORKDIR/host; a line
+# "# absent: PATH" names a file (relative to WORKDIR) that must not exist after the run.
 
 foreach(var BATCH SCRIPTS EXPECTED WORKDIR)
   if(NOT DEFINED ${var})
@@ -20,11 +21,13 @@ file(MAKE_DIRECTORY "${WORKDIR}")
 set(ENV{VANTEL_REGISTRY} "${WORKDIR}/user.db")
 set(ENV{VANTEL_MACHINE_REGISTRY} "${WORKDIR}/machine.db")
 set(ENV{TZ} "UTC")
+set(ENV{VANTEL_SIM_HOST_DIR} "${WORKDIR}/host")
 
 set(all_out "")
+set(absent "")
 set(all_err "")
 foreach(script IN LISTS SCRIPTS)
-  file(STRINGS "${script}" header REGEX "^# (args|status|env):")
+  file(STRINGS "${script}" header REGEX "^# (args|status|env|absent):")
   set(args "")
   set(env "")
   set(status 0)
@@ -35,6 +38,8 @@ foreach(script IN LISTS SCRIPTS)
       separate_arguments(env UNIX_COMMAND "${CMAKE_MATCH_1}")
     elseif(line MATCHES "^# status: *([0-9]+)")
       set(status "${CMAKE_MATCH_1}")
+    elseif(line MATCHES "^# absent: *(.+)$")
+      list(APPEND absent "${CMAKE_MATCH_1}")
     endif()
   endforeach()
   execute_process(
@@ -46,6 +51,12 @@ foreach(script IN LISTS SCRIPTS)
   string(APPEND all_err "${err}")
   if(NOT rc STREQUAL status)
     message(FATAL_ERROR "${script}: exit status ${rc}, expected ${status}\n--- stdout\n${out}--- stderr\n${err}")
+  endif()
+endforeach()
+
+foreach(path IN LISTS absent)
+  if(EXISTS "${WORKDIR}/${path}" OR IS_SYMLINK "${WORKDIR}/${path}")
+    message(FATAL_ERROR "${WORKDIR}/${path} exists: something was written outside the host folder")
   endif()
 endforeach()
 
