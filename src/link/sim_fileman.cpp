@@ -119,7 +119,9 @@ void SimController::Watching(std::int16_t h, Watch watch, const std::wstring& ta
     st.watch = watch;
     st.mask = mask;
     st.below = flags != 0;
-    if (watch == Watch::Volume) {
+    if (watch == Watch::Volume && target.empty()) {
+        st.key.clear();  // every volume
+    } else if (watch == Watch::Volume) {
         SimVolume* v = m_fs.Volume(target);
         if (v == nullptr) return Refuse(h, CallId::NotifyVolume, L"No volume " + target);
         st.key = v->name;
@@ -146,7 +148,7 @@ void SimController::PostChanges() {
         for (const auto& [h, st] : m_standing) {
             std::uint32_t heard = 0;
             switch (st.watch) {
-                case Watch::Volume: heard = ev.volume == st.key ? ~0u : 0; break;
+                case Watch::Volume: heard = st.key.empty() || ev.volume == st.key ? ~0u : 0; break;
                 case Watch::Item:
                     if (ev.path == st.key || (st.below && ev.path.rfind(st.key + L"/", 0) == 0)) heard = change::kItemBits;
                     // Formatting a volume takes every item on it.
