@@ -56,11 +56,6 @@ std::wstring DateText(std::uint64_t ticks) {
     return buf;
 }
 
-std::wstring Pad(std::wstring s, std::size_t width) {
-    if (s.size() < width) s.append(width - s.size(), L' ');
-    return s;
-}
-
 std::wstring Trim(std::wstring_view s) {
     const auto b = s.find_first_not_of(L" \t");
     if (b == std::wstring_view::npos) return {};
@@ -262,11 +257,11 @@ std::wstring SimController::ListDir(const std::wstring& path, const std::wstring
     for (const SimItem* item : items) {
         const std::int64_t size = ItemSize(*item);
         total += size;
-        const std::wstring name = item->type == ItemType::Folder ? item->name + L"/" : item->name;
-        const std::wstring sizeText = item->type == ItemType::Folder ? L"<DIR>" : std::to_wstring(size);
-        out += Pad(name, 16) + L" " + std::wstring(sizeText.size() < 9 ? 9 - sizeText.size() : 0, L' ') + sizeText + L"  " +
-               DateText(item->modified) + L"  " + ((item->attributes & (attr::kReadOnly | attr::kSystem)) ? L"R " : L"RW") +
-               L"  " + item->user;
+        // Fields two blanks apart, no columns: the listing is read in a proportional font.
+        const bool folderItem = item->type == ItemType::Folder;
+        out += (folderItem ? item->name + L"/" : item->name) + L"  " +
+               (folderItem ? std::wstring(L"folder") : std::to_wstring(size) + L" bytes") + L"  " + DateText(item->modified) +
+               L"  " + ((item->attributes & (attr::kReadOnly | attr::kSystem)) ? L"R" : L"RW") + L"  " + item->user;
         if (!item->comment.empty()) out += L"  ; " + item->comment;
         out += L"\n";
     }
