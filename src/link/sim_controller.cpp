@@ -136,6 +136,7 @@ SimConfig ConfigFromEnvironment() {
     c.step = milliseconds(EnvInt("VANTEL_SIM_STEP_MS", latency == 0 ? 0 : 200));
     c.mousePeriod = milliseconds(EnvInt("VANTEL_SIM_MOUSE_MS", latency == 0 ? 0 : 250));
     c.hostDir = SimHostFolder::DefaultRoot();
+    if (const char* env = std::getenv("VANTEL_SIM_STATE_DIR"); env != nullptr && *env != '\0') c.stateDir = env;
     if (const char* env = std::getenv("VANTEL_SIM_CLOCK_MS")) {
         char* end = nullptr;
         const long long v = std::strtoll(env, &end, 10);
@@ -157,6 +158,7 @@ SimController::SimController(SimConfig config)
       m_log(L"CELL_07") {
     m_vars.Put(L"$AXIS_ACT", L"{A1 0.0, A2 -90.0, A3 90.0, A4 0.0, A5 0.0, A6 0.0}");
     m_vars.Put(L"$INSTALL", L"FALSE");
+    LoadState();
     for (const auto& p : m_program.Catalogue()) m_vars.Put(p.name + L":CYCLES", L"0");
     m_vars.Put(L"SORT_PARTS:CHOICE", L"\"\"");
 }

@@ -38,6 +38,9 @@ struct SimConfig {
     std::optional<std::int64_t> fixedClockMs;
     // The host folder DownLoad, UpLoad and WriteLogFile reach.
     std::filesystem::path hostDir;
+    // When set, the file system is read from this folder at start and written back after
+    // every change; otherwise it lives in memory.
+    std::filesystem::path stateDir;
 };
 
 // Reads VANTEL_SIM_LATENCY_MS, VANTEL_SIM_STEP_MS, VANTEL_SIM_MOUSE_MS, VANTEL_SIM_CLOCK_MS.
@@ -178,6 +181,8 @@ private:
     void EndMotion(bool reached);
     std::wstring PositionText() const;
     void Trace(CallId id, std::int32_t ret);
+    void LoadState();
+    void SaveState();
 
     std::uint32_t AddMessage(MsgKind kind, std::uint32_t number, std::wstring t1, std::wstring t2,
                              std::vector<std::wstring> answers = {});

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <ctime>
+#include <fstream>
+#include <iterator>
 #include <functional>
 
 #include "link/sim_controller.h"
@@ -136,7 +138,9 @@ void SimController::Watching(std::int16_t h, Watch watch, const std::wstring& ta
 }
 
 void SimController::PostChanges() {
-    for (const auto& ev : m_fs.TakeEvents()) {
+    auto events = m_fs.TakeEvents();
+    if (!events.empty()) SaveState();
+    for (const auto& ev : events) {
         if (m_autoAnalyse && (ev.mask & (change::kWritten | change::kInserted | change::kDeleted | change::kChanged))) {
             if (SimItem* item = m_fs.Find(ev.path); item != nullptr && item->IsText()) Analyse(ev.path, *item);
         }
@@ -1283,6 +1287,39 @@ void SimController::CompleteLog(Job& job) {
         }
         default: return Finish(h, 0);
     }
+}
+
+void SimController::LoadState() {
+    if (m_cfg.stateDir.empty()) return;
+    const auto file = m_cfg.stateDir / "filesystem.state";
+    std::ifstream in(file, std::ios::binary);
+    if (!in) return;  // the first run: the samples, saved at the first change
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (!m_fs.Load(text)) {
+        // Kept aside for a look, not overwritten by the next save.
+        std::error_code ec;
+        std::filesystem::rename(file, m_cfg.stateDir / "filesystem.state.bad", ec);
+        m_log.AddOwn(Stamp(), L"State", L"", kLogRefused, 2, L"Saved file system unreadable: started with the samples");
+    }
+}
+
+void SimController::SaveState() {
+    if (m_cfg.stateDir.empty()) return;
+    std::error_code ec;
+    std::filesystem::create_directories(m_cfg.stateDir, ec);
+    const auto tmp = m_cfg.stateDir / "filesystem.state.tmp";
+    {
+        std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
+        const std::string text = m_fs.Save();
+        out.write(text.data(), static_cast<std::streamsize>(text.size()));
+        out.flush();
+        if (!out) {
+            m_log.AddOwn(Stamp(), L"State", L"", kLogRefused, 2, L"Cannot save the file system in " + m_cfg.stateDir.wstring());
+            return;
+        }
+    }
+    // A crash leaves the old state or the new one, never half of one.
+    std::filesystem::rename(tmp, m_cfg.stateDir / "filesystem.state", ec);
 }
 
 void SimController::Trace(CallId id, std::int32_t ret) {

@@ -139,6 +139,12 @@ public:
 
     bool Fail(std::wstring why);
 
+    // The whole file system as text (UTF-8, one line per volume and item, contents counted in
+    // bytes), and back. Load replaces everything, or changes nothing and returns false when
+    // the text is not one that Save wrote.
+    std::string Save() const;
+    bool Load(std::string_view text);
+
 private:
     SimItem* Insert(const SimPath& p, std::unique_ptr<SimItem> item, bool replace);
     std::unique_ptr<SimItem> Detach(const SimPath& p);

@@ -6,7 +6,7 @@
 #
 # A script names its command-line options in a comment line "# args: ...", its exit
 # status, when not 0, in "# status: N", and environment settings for its run only in
-# "# env: NAME=VALUE ...". The simulated controller's host folder is WORKDIR/host; a line
+# "# env: NAME=VALUE ..." (@WORKDIR@ in a value stands for WORKDIR). The simulated controller's host folder is WORKDIR/host; a line
 # "# absent: PATH" names a file (relative to WORKDIR) that must not exist after the run.
 
 foreach(var BATCH SCRIPTS EXPECTED WORKDIR)
@@ -35,7 +35,8 @@ foreach(script IN LISTS SCRIPTS)
     if(line MATCHES "^# args:(.*)$")
       separate_arguments(args UNIX_COMMAND "${CMAKE_MATCH_1}")
     elseif(line MATCHES "^# env:(.*)$")
-      separate_arguments(env UNIX_COMMAND "${CMAKE_MATCH_1}")
+      string(REPLACE "@WORKDIR@" "${WORKDIR}" env_line "${CMAKE_MATCH_1}")
+      separate_arguments(env UNIX_COMMAND "${env_line}")
     elseif(line MATCHES "^# status: *([0-9]+)")
       set(status "${CMAKE_MATCH_1}")
     elseif(line MATCHES "^# absent: *(.+)$")
