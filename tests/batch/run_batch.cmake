@@ -6,8 +6,11 @@
 #
 # A script names its command-line options in a comment line "# args: ...", its exit
 # status, when not 0, in "# status: N", and environment settings for its run only in
-# "# env: NAME=VALUE ..." (@WORKDIR@ in a value stands for WORKDIR). The simulated controller's host folder is WORKDIR/host; a line
-# "# absent: PATH" names a file (relative to WORKDIR) that must not exist after the run.
+# "# env: NAME=VALUE ..." (@WORKDIR@ in a value stands for WORKDIR). The simulated
+# controller's host folder is WORKDIR/host; a line "# absent: PATH" names a file (relative to
+# WORKDIR) that must not exist after the run.
+
+cmake_minimum_required(VERSION 3.20)
 
 foreach(var BATCH SCRIPTS EXPECTED WORKDIR)
   if(NOT DEFINED ${var})
