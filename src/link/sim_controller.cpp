@@ -465,6 +465,12 @@ void SimController::DropJobs() {
     if (m_runHandle) m_live.insert(m_runHandle);
     if (m_mouseHandle) m_live.insert(m_mouseHandle);
     if (m_motion) m_live.insert(m_motion->handle);
+    // Module handles belong to the session: they close, and what was edited stays.
+    for (const auto& [handle, code] : m_code) m_fs.Touch(code.path, change::kOpened);
+    m_code.clear();
+    m_editor = 0;
+    m_fs.TakeEvents();  // no watch is left to hear it
+    m_jogAxis = 0;
 }
 
 std::int32_t SimController::SyncAnswer(std::span<const LinkArg> args, Clock::time_point now) {

@@ -174,6 +174,8 @@ private:
     OpenCode* Code(std::int64_t handle);
     bool EditLines(OpenCode& code, std::uint32_t mask);
     bool OpenForEdit(const std::wstring& full) const;
+    // Why an item (or a folder with what is below it) cannot go away now; empty when it can.
+    std::wstring InUse(const std::wstring& full) const;
     std::wstring ListDir(const std::wstring& path, const std::wstring& pattern);
     ProgramDef ProgramFrom(const std::wstring& name, const SimItem& module) const;
     std::wstring ActiveModule() const;

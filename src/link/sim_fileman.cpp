@@ -124,9 +124,12 @@ void SimController::Watching(std::int16_t h, Watch watch, const std::wstring& ta
         st.key = v->name;
     } else {
         std::wstring full;
-        if (watch != Watch::Item && Module(target, full) != nullptr) {
+        const auto p = ParsePath(target);
+        if (p && !target.empty() && m_fs.Find(*p) != nullptr) {
+            st.key = p->Text();
+        } else if (Module(target, full) != nullptr) {
             st.key = full;
-        } else if (const auto p = ParsePath(target); p && !target.empty() && m_fs.Volume(p->volume) != nullptr) {
+        } else if (p && !target.empty() && m_fs.Volume(p->volume) != nullptr) {
             // An item may be watched before it exists.
             st.key = p->Text();
         } else {
@@ -140,9 +143,12 @@ void SimController::Watching(std::int16_t h, Watch watch, const std::wstring& ta
 void SimController::PostChanges() {
     auto events = m_fs.TakeEvents();
     if (!events.empty()) SaveState();
-    for (const auto& ev : events) {
+    for (std::size_t i = 0; i < events.size(); ++i) {
+        const SimFileSystem::Event ev = events[i];
         if (m_autoAnalyse && (ev.mask & (change::kWritten | change::kInserted | change::kDeleted | change::kChanged))) {
+            // The analysis records its own event (kAnalysed), heard after this one.
             if (SimItem* item = m_fs.Find(ev.path); item != nullptr && item->IsText()) Analyse(ev.path, *item);
+            for (auto& more : m_fs.TakeEvents()) events.push_back(std::move(more));
         }
         for (const auto& [h, st] : m_standing) {
             std::uint32_t heard = 0;
@@ -151,7 +157,7 @@ void SimController::PostChanges() {
                 case Watch::Item:
                     if (ev.path == st.key || (st.below && ev.path.rfind(st.key + L"/", 0) == 0)) heard = change::kItemBits;
                     // Formatting a volume takes every item on it.
-                    if (ev.path.empty() && ev.volume + L":" == st.key.substr(0, ev.volume.size() + 1)) heard = change::kFormatted;
+                    if (ev.path.empty() && st.key.rfind(ev.volume + L":", 0) == 0) heard = change::kFormatted;
                     break;
                 case Watch::Info: heard = ev.path == st.key ? change::kInfoBits : 0; break;
                 case Watch::Code: heard = ev.path == st.key ? change::kCodeBits : 0; break;
@@ -161,16 +167,16 @@ void SimController::PostChanges() {
             if (bits != 0) FinishWith(h, {std::int64_t{bits}});
         }
     }
-    // Analyses started above record their own events.
-    if (m_autoAnalyse) {
-        for (const auto& ev : m_fs.TakeEvents()) {
-            for (const auto& [h, st] : m_standing) {
-                if ((st.watch == Watch::Info || st.watch == Watch::Item) && ev.path == st.key && (st.watch == Watch::Info) &&
-                    (st.mask == 0 || (st.mask & ev.mask)))
-                    FinishWith(h, {std::int64_t{ev.mask}});
-            }
-        }
+}
+
+std::wstring SimController::InUse(const std::wstring& full) const {
+    const auto within = [&](const std::wstring& path) { return path == full || path.rfind(full + L"/", 0) == 0; };
+    for (const auto& [handle, code] : m_code) {
+        if (within(code.path)) return code.path + L" is open";
     }
+    if (!m_selectedModule.empty() && m_program.State() != ProgState::Free && within(m_selectedModule))
+        return m_selectedModule + L" is the selected program";
+    return {};
 }
 
 SimItem* SimController::Module(const std::wstring& path, std::wstring& full) {
@@ -316,10 +322,15 @@ void SimController::CompleteFiles(Job& job) {
         case CallId::Copy:
             if (!m_fs.Copy(s(0), s(1), !Contains(s(2), L'N'), Stamp())) return fail(m_fs.Why());
             return Finish(h, 1);
-        case CallId::Delete:
+        case CallId::Delete: {
             // Option "R" takes a folder with everything in it.
+            const auto p = ParsePath(s(0));
+            if (p && !p->parts.empty()) {
+                if (const std::wstring busy = InUse(p->Text()); !busy.empty()) return fail(busy);
+            }
             if (!m_fs.Destroy(s(0), Contains(s(1), L'R'))) return fail(m_fs.Why());
             return Finish(h, 1);
+        }
         case CallId::ChangeAccess:
         case CallId::ChangeUser:
         case CallId::ChangeComment: {
@@ -588,8 +599,8 @@ void SimController::CompleteItems(Job& job) {
             for (const auto& [ch, c] : m_code) {
                 if (c.path.rfind(prefix, 0) == 0) return fail(c.path + L" is open");
             }
-            if (m_program.State() == ProgState::Active && m_selectedModule.rfind(prefix, 0) == 0)
-                return fail(m_selectedModule + L" is running");
+            if (m_program.State() != ProgState::Free && m_selectedModule.rfind(prefix, 0) == 0)
+                return fail(m_selectedModule + L" is the selected program");
             // Both kinds of format clear the volume here; the flag (quick) only saves time on
             // a real controller.
             if (!m_fs.Format(s(0), s(1))) return fail(m_fs.Why());
@@ -642,7 +653,7 @@ void SimController::CompleteItems(Job& job) {
         case CallId::ItemSetName: {
             std::wstring full;
             if (find(s(0), full) == nullptr) return fail(L"No item '" + s(0) + L"'");
-            if (OpenForEdit(full)) return fail(full + L" is open for editing");
+            if (const std::wstring busy = InUse(full); !busy.empty()) return fail(busy);
             if (!m_fs.Rename(full, s(1), Stamp())) return fail(m_fs.Why());
             return Finish(h, 1);
         }
@@ -727,8 +738,7 @@ void SimController::CompleteItems(Job& job) {
                 if (m_fs.Find(data) != nullptr) doomed.push_back(data);
             }
             for (const auto& d : doomed) {
-                if (OpenForEdit(d)) return fail(d + L" is open for editing");
-                if (m_selectedModule == d && m_program.State() != ProgState::Free) return fail(d + L" is selected");
+                if (const std::wstring busy = InUse(d); !busy.empty()) return fail(busy);
             }
             for (const auto& d : doomed) {
                 if (!m_fs.Destroy(d, (n(0) & 1) != 0)) return fail(m_fs.Why());
@@ -741,7 +751,9 @@ void SimController::CompleteItems(Job& job) {
             std::wstring full;
             if (find(s(0), full) == nullptr) return fail(L"No item '" + s(0) + L"'");
             const bool replace = (n(0) & 1) != 0;
-            if (job.call == CallId::ItemMove && OpenForEdit(full)) return fail(full + L" is open for editing");
+            if (job.call == CallId::ItemMove) {
+                if (const std::wstring busy = InUse(full); !busy.empty()) return fail(busy);
+            }
             const bool ok = job.call == CallId::ItemCopy ? m_fs.Copy(full, s(1), replace, Stamp()) : m_fs.Move(full, s(1), replace, Stamp());
             if (!ok) return fail(m_fs.Why());
             return Finish(h, 1);
