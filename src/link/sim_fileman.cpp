@@ -196,9 +196,11 @@ SimItem* SimController::Module(const std::wstring& path, std::wstring& full) {
     }
     // A bare name finds the module wherever it is.
     if (path.find_first_of(L":/\\") == std::wstring::npos) {
+        // "DEMO" means the code, "DEMO.DAT" the data list.
+        const ItemType want = TypeForName(path) == ItemType::Data ? ItemType::Data : ItemType::Module;
         for (const auto& candidate : m_fs.Search(path)) {
             SimItem* item = m_fs.Find(candidate);
-            if (item != nullptr && item->type == ItemType::Module) {
+            if (item != nullptr && item->type == want) {
                 full = candidate;
                 return item;
             }
@@ -211,13 +213,13 @@ std::optional<std::wstring> SimController::Analyse(const std::wstring& full, Sim
     if (!item.IsText()) return std::wstring(full + L" holds no code");
     auto errors = sim::Analyse(item.lines, item.type == ItemType::Data ? CodeKind::Data : CodeKind::Code);
     const bool clean = errors.empty();
+    // The outcome as a user sees it: not analysed since the last edit, clean, or with errors.
+    const int before = m_errors.count(full) ? 2 : item.analysedClean ? 1 : 0;
     if (clean) m_errors.erase(full);
     else m_errors[full] = std::move(errors);
-    if (item.analysedClean != clean) {
-        item.analysedClean = clean;
-        if (!clean) item.attributes &= ~attr::kLinked;
-        m_fs.Touch(full, change::kAnalysed);
-    }
+    item.analysedClean = clean;
+    if (!clean) item.attributes &= ~attr::kLinked;
+    if (before != (clean ? 1 : 2)) m_fs.Touch(full, change::kAnalysed);
     if (clean) return std::nullopt;
     const CodeError& first = m_errors[full].front();
     return full + L": " + std::to_wstring(m_errors[full].size()) + L" error(s), first in line " + std::to_wstring(first.line) +
@@ -697,7 +699,9 @@ void SimController::CompleteItems(Job& job) {
             const bool replace = (n(2) & 1) != 0;
             const std::wstring base = s(0) + L"/" + name;
             const auto p = ParsePath(base);
-            if (!p || p->parts.empty()) return fail(L"Bad name '" + name + L"'");
+            if (!p || p->parts.empty() || name.empty() || name.find_first_of(L"/\\:") != std::wstring::npos ||
+                name.front() == L'.')
+                return fail(L"Bad name '" + name + L"'");
             const std::wstring decl = Upper(p->parts.back());
             const auto make = [&](const std::wstring& path, ItemType t, std::vector<std::wstring> lines) {
                 const auto target = ParsePath(path);
@@ -719,6 +723,12 @@ void SimController::CompleteItems(Job& job) {
                     path = s(0) + L"/" + name.substr(0, dot);
                 const bool code = type == 1 && part != 2;
                 const bool data = type == 2 || part != 1;
+                // Both parts or neither: check the second before making the first.
+                if (code && data && !replace) {
+                    for (const wchar_t* ext : {L".SRC", L".DAT"}) {
+                        if (m_fs.Find(path + ext) != nullptr) return fail(ParsePath(path + ext)->Text() + L" exists");
+                    }
+                }
                 if (code) ok = make(path + L".SRC", ItemType::Module, {L"DEF " + stem + L" ( )", L"END"});
                 if (ok && data) ok = make(path + L".DAT", ItemType::Data, {L"DEFDAT " + stem, L"ENDDAT"});
             } else {

@@ -149,6 +149,9 @@ std::wstring FromUtf8(std::string_view text) {
             if ((cb & 0xC0) != 0x80) ok = false;
             else c = (c << 6) | (cb & 0x3F);
         }
+        // Overlong forms, surrogates and code points past U+10FFFF are no UTF-8 either.
+        static constexpr std::uint32_t kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (ok && (c < kLeast[n] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))) ok = false;
         // Bytes that are not UTF-8 are taken as Latin-1, so nothing is lost on the way in.
         if (!ok) c = b, n = 1;
         out += static_cast<wchar_t>(c);
@@ -366,7 +369,7 @@ SimItem* SimFileSystem::Insert(const SimPath& p, std::unique_ptr<SimItem> item, 
         Fail(L"No folder for " + p.Text());
         return nullptr;
     }
-    if (folder->attributes & attr::kSystem) {
+    if ((folder->attributes & attr::kSystem) || p.volume == L"SYSTEM") {
         Fail(L"The folder of " + p.Text() + L" belongs to the controller");
         return nullptr;
     }
@@ -475,10 +478,15 @@ bool SimFileSystem::Move(std::wstring_view from, std::wstring_view to, bool repl
     if (dst->parts.empty()) return Fail(L"Bad name '" + std::wstring(to) + L"'");
     if (src->Text() == dst->Text()) return true;
     if (dst->Text().rfind(src->Text() + L"/", 0) == 0) return Fail(L"Cannot move a folder into itself");
-    if (src->volume != dst->volume && !Room(*dst, ItemSize(*item))) return false;
+    if (src->volume != dst->volume) {
+        std::int64_t delta = ItemSize(*item);
+        if (const SimItem* old = Find(*dst); old != nullptr && replace) delta -= ItemSize(*old);
+        if (!Room(*dst, delta)) return false;
+    }
     const SimItem* folder = Parent(*dst);
     if (folder == nullptr) return Fail(L"No folder for " + dst->Text());
-    if (folder->attributes & attr::kSystem) return Fail(L"The folder of " + dst->Text() + L" belongs to the controller");
+    if ((folder->attributes & attr::kSystem) || dst->volume == L"SYSTEM")
+        return Fail(L"The folder of " + dst->Text() + L" belongs to the controller");
     if (const SimItem* old = Find(*dst)) {
         if (!replace) return Fail(dst->Text() + L" exists");
         if (old->type == ItemType::Folder || item->type == ItemType::Folder) return Fail(dst->Text() + L" is a folder");
@@ -498,7 +506,11 @@ bool SimFileSystem::Write(std::wstring_view path, std::span<const std::uint8_t> 
     const auto p = ParsePath(path);
     if (!p || p->parts.empty()) return Fail(L"Bad name '" + std::wstring(path) + L"'");
     SimItem* item = Find(*p);
-    std::int64_t delta = static_cast<std::int64_t>(bytes.size());
+    // Room for what the item will hold: a module's lines as UTF-8, not the bytes as given.
+    SimItem sized;
+    sized.type = item != nullptr ? item->type : TypeForName(p->parts.back());
+    SetContentBytes(sized, bytes);
+    std::int64_t delta = ItemSize(sized);
     if (item != nullptr) {
         if (item->type == ItemType::Folder) return Fail(p->Text() + L" is a folder");
         if (!replace) return Fail(p->Text() + L" exists");
@@ -512,7 +524,8 @@ bool SimFileSystem::Write(std::wstring_view path, std::span<const std::uint8_t> 
     } else {
         Touch(p->Text(), change::kWritten);
     }
-    SetContentBytes(*item, bytes);
+    item->lines = std::move(sized.lines);
+    item->bytes = std::move(sized.bytes);
     item->modified = item->accessed = stamp;
     item->analysedClean = false;
     return true;
