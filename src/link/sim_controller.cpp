@@ -190,6 +190,7 @@ std::uint64_t SimController::Stamp() {
 
 void SimController::PostRaw(std::int16_t h, int type) {
     if (!m_open || m_window == 0) return;
+    if (m_log.TracesNotifications()) m_log.Trace(L"post " + std::to_wstring(h) + L" type " + std::to_wstring(type));
     m_posts.push_back({m_window, m_plexaMsg, static_cast<WPARAM>(static_cast<std::uint16_t>(h)), static_cast<LPARAM>(type)});
 }
 
@@ -934,6 +935,8 @@ std::uint32_t SimController::AddMessage(MsgKind kind, std::uint32_t number, std:
     m.stamp = Stamp();
     std::optional<std::uint32_t> dropped;
     const SimMessage& added = m_messages.Add(std::move(m), dropped);
+    // The controller's own record of it, under the message's own time.
+    m_log.AddOwn(added.stamp, added.text2, L"", added.number, static_cast<std::int16_t>(added.kind), added.text1);
     if (dropped) AnnounceRemoval(*dropped);
     Payload p;
     p.kind = kind == MsgKind::Dialog ? Kind::AsyncDialog : Kind::AsyncMsg;

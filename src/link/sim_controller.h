@@ -168,7 +168,7 @@ private:
     // File manager helpers (sim_fileman.cpp).
     void Refuse(std::int16_t h, CallId call, const std::wstring& why);
     void PostChanges();
-    void Watching(std::int16_t h, Watch watch, const std::wstring& target, std::uint32_t mask, std::int64_t flags);
+    void Watching(std::int16_t h, CallId call, Watch watch, const std::wstring& target, std::uint32_t mask, std::int64_t flags);
     SimItem* Module(const std::wstring& path, std::wstring& full);
     std::optional<std::wstring> Analyse(const std::wstring& full, SimItem& item);
     OpenCode* Code(std::int64_t handle);

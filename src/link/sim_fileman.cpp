@@ -110,7 +110,7 @@ void SimController::Refuse(std::int16_t h, CallId call, const std::wstring& why)
     Finish(h, 0);
 }
 
-void SimController::Watching(std::int16_t h, Watch watch, const std::wstring& target, std::uint32_t mask,
+void SimController::Watching(std::int16_t h, CallId call, Watch watch, const std::wstring& target, std::uint32_t mask,
                              std::int64_t flags) {
     Standing st;
     st.watch = watch;
@@ -120,7 +120,7 @@ void SimController::Watching(std::int16_t h, Watch watch, const std::wstring& ta
         st.key.clear();  // every volume
     } else if (watch == Watch::Volume) {
         SimVolume* v = m_fs.Volume(target);
-        if (v == nullptr) return Refuse(h, CallId::NotifyVolume, L"No volume " + target);
+        if (v == nullptr) return Refuse(h, call, L"No volume " + target);
         st.key = v->name;
     } else {
         std::wstring full;
@@ -133,7 +133,7 @@ void SimController::Watching(std::int16_t h, Watch watch, const std::wstring& ta
             // An item may be watched before it exists.
             st.key = p->Text();
         } else {
-            return Refuse(h, CallId::NotifyItem, L"Bad name '" + target + L"'");
+            return Refuse(h, call, L"Bad name '" + target + L"'");
         }
     }
     m_standing[h] = st;
@@ -1022,10 +1022,10 @@ void SimController::CompleteModuleInfo(Job& job) {
     const auto fail = [&](const std::wstring& why) { Refuse(h, job.call, why); };
 
     switch (job.call) {
-        case CallId::NotifyVolume: return Watching(h, Watch::Volume, s(0), static_cast<std::uint32_t>(n(0)), n(1));
-        case CallId::NotifyItem: return Watching(h, Watch::Item, s(0), static_cast<std::uint32_t>(n(0)), n(1));
-        case CallId::NotifyModuleInformation: return Watching(h, Watch::Info, s(0), static_cast<std::uint32_t>(n(0)), n(1));
-        case CallId::NotifyModuleCode: return Watching(h, Watch::Code, s(0), static_cast<std::uint32_t>(n(0)), n(1));
+        case CallId::NotifyVolume: return Watching(h, job.call, Watch::Volume, s(0), static_cast<std::uint32_t>(n(0)), n(1));
+        case CallId::NotifyItem: return Watching(h, job.call, Watch::Item, s(0), static_cast<std::uint32_t>(n(0)), n(1));
+        case CallId::NotifyModuleInformation: return Watching(h, job.call, Watch::Info, s(0), static_cast<std::uint32_t>(n(0)), n(1));
+        case CallId::NotifyModuleCode: return Watching(h, job.call, Watch::Code, s(0), static_cast<std::uint32_t>(n(0)), n(1));
         case CallId::ErrorList: {
             // One module, or every module with errors when empty.
             StringArray modules, texts;
