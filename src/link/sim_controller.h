@@ -182,6 +182,7 @@ private:
     void StepMotion();
     void EndMotion(bool reached);
     std::wstring PositionText() const;
+    std::wstring AxesText() const;
     void Trace(CallId id, std::int32_t ret);
     void LoadState();
     void SaveState();

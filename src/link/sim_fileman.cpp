@@ -1156,16 +1156,17 @@ std::wstring SimController::PositionText() const {
     return t + L"}";
 }
 
+std::wstring SimController::AxesText() const {
+    std::wstring t = L"{";
+    for (std::size_t i = 0; i < 6; ++i) t += (i ? L", A" : L"A") + std::to_wstring(i + 1) + L" " + Number(m_axes[i]);
+    return t + L"}";
+}
+
 void SimController::CompleteMotion(Job& job) {
     const std::int16_t h = job.handle;
     const auto s = [&](std::size_t i) { return i < job.s.size() ? job.s[i] : std::wstring(); };
     const auto n = [&](std::size_t i) { return i < job.n.size() ? job.n[i] : 0; };
     const auto fail = [&](const std::wstring& why) { Refuse(h, job.call, why); };
-    const auto axesText = [&] {
-        std::wstring t = L"{";
-        for (std::size_t i = 0; i < 6; ++i) t += (i ? L", A" : L"A") + std::to_wstring(i + 1) + L" " + Number(m_axes[i]);
-        return t + L"}";
-    };
     const std::wstring mode = m_vars.Show(L"$MODE_OP").value_or(L"");
     switch (job.call) {
         case CallId::Install:
@@ -1186,7 +1187,7 @@ void SimController::CompleteMotion(Job& job) {
             const double v = std::wcstod(text.c_str(), &end);
             if (text.empty() || *end != L'\0' || !std::isfinite(v) || std::abs(v) > 360) return fail(L"Angle is -360 to 360, not '" + s(0) + L"'");
             m_axes[static_cast<std::size_t>(n(0) - 1)] = v;
-            SetState(L"$AXIS_ACT", axesText());
+            SetState(L"$AXIS_ACT", AxesText());
             return Finish(h, 1);
         }
         case CallId::Move:
@@ -1241,9 +1242,7 @@ void SimController::StepMotion() {
         const std::size_t a = static_cast<std::size_t>(std::abs(m_jogAxis) - 1);
         const double step = kJogStep * std::max<std::int32_t>(1, m_vars.Int(L"$OV_JOG")) / 100.0;
         m_axes[a] = std::clamp(m_axes[a] + (m_jogAxis > 0 ? step : -step), -360.0, 360.0);
-        std::wstring t = L"{";
-        for (std::size_t i = 0; i < 6; ++i) t += (i ? L", A" : L"A") + std::to_wstring(i + 1) + L" " + Number(m_axes[i]);
-        SetState(L"$AXIS_ACT", t + L"}");
+        SetState(L"$AXIS_ACT", AxesText());
         m_nextJog = m_now + m_cfg.step;
         return;
     }
