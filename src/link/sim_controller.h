@@ -179,6 +179,7 @@ private:
     std::wstring ListDir(const std::wstring& path, const std::wstring& pattern);
     ProgramDef ProgramFrom(const std::wstring& name, const SimItem& module) const;
     std::wstring ActiveModule() const;
+    std::wstring SelectedModule() const;
     void StepMotion();
     void EndMotion(bool reached);
     std::wstring PositionText() const;
@@ -271,7 +272,8 @@ private:
     bool m_descrMode = false;
     bool m_autoAnalyse = false;
     std::map<std::wstring, std::vector<CodeError>> m_errors;  // by module full name
-    std::wstring m_selectedModule;  // full name of the module item execution selected
+    std::wstring m_selectedModule;  // full name of the module item execution selected...
+    std::wstring m_selectedName;    // ...and the program it became
 
     bool m_install = false;
     std::array<double, 6> m_axes{0, -90, 90, 0, 0, 0};

@@ -174,8 +174,8 @@ std::wstring SimController::InUse(const std::wstring& full) const {
     for (const auto& [handle, code] : m_code) {
         if (within(code.path)) return code.path + L" is open";
     }
-    if (!m_selectedModule.empty() && m_program.State() != ProgState::Free && within(m_selectedModule))
-        return m_selectedModule + L" is the selected program";
+    if (const std::wstring selected = SelectedModule(); !selected.empty() && within(selected))
+        return selected + L" is the selected program";
     return {};
 }
 
@@ -558,11 +558,15 @@ ProgramDef SimController::ProgramFrom(const std::wstring& name, const SimItem& m
     return def;
 }
 
+std::wstring SimController::SelectedModule() const {
+    // Only while the program item execution selected is still the one selected.
+    if (m_program.State() == ProgState::Free || m_program.Name() != m_selectedName) return {};
+    return m_selectedModule;
+}
+
 std::wstring SimController::ActiveModule() const {
     if (m_program.State() == ProgState::Free) return {};
-    if (!m_selectedModule.empty() && m_program.Name() + L".SRC" ==
-                                         m_selectedModule.substr(m_selectedModule.find_last_of(L'/') + 1))
-        return m_selectedModule;
+    if (const std::wstring selected = SelectedModule(); !selected.empty()) return selected;
     return m_program.Name();
 }
 
@@ -601,8 +605,7 @@ void SimController::CompleteItems(Job& job) {
             for (const auto& [ch, c] : m_code) {
                 if (c.path.rfind(prefix, 0) == 0) return fail(c.path + L" is open");
             }
-            if (m_program.State() != ProgState::Free && m_selectedModule.rfind(prefix, 0) == 0)
-                return fail(m_selectedModule + L" is the selected program");
+            if (SelectedModule().rfind(prefix, 0) == 0) return fail(SelectedModule() + L" is the selected program");
             // Both kinds of format clear the volume here; the flag (quick) only saves time on
             // a real controller.
             if (!m_fs.Format(s(0), s(1))) return fail(m_fs.Why());
@@ -797,11 +800,11 @@ void SimController::CompleteItems(Job& job) {
     std::wstring full;
     SimItem* item = job.call == CallId::AnalyseMode ? nullptr : find(target, full);
     const auto selectedOnly = [&]() -> bool {
-        if (!target.empty() && (item == nullptr || full != m_selectedModule)) {
+        if (!target.empty() && (item == nullptr || full != SelectedModule())) {
             fail(L"'" + target + L"' is not the selected module");
             return false;
         }
-        if (m_selectedModule.empty() || m_program.State() == ProgState::Free) {
+        if (SelectedModule().empty()) {
             fail(L"No module selected");
             return false;
         }
@@ -853,6 +856,7 @@ void SimController::CompleteItems(Job& job) {
             m_program.Define(ProgramFrom(Upper(name), *item));
             if (!m_vars.Exists(Upper(name) + L":CYCLES")) m_vars.Put(Upper(name) + L":CYCLES", L"0");
             m_selectedModule = full;
+            m_selectedName = Upper(name);
             return delegate(job.call == CallId::ItemRun ? CallId::Run : CallId::Select, {Upper(name), s(1)});
         }
         case CallId::ItemStart:
@@ -1087,7 +1091,7 @@ void SimController::CompleteModuleInfo(Job& job) {
                                   dataItem ? static_cast<std::int64_t>(dataItem->lines.size()) : 0, ItemSize(*item), errors,
                                   std::int64_t{(a & attr::kReadOnly) != 0}, std::int64_t{(a & attr::kHidden) != 0},
                                   std::int64_t{(a & attr::kSystem) != 0}, std::int64_t{(a & attr::kLinked) != 0}, open,
-                                  std::int64_t{full == m_selectedModule && m_program.State() != ProgState::Free},
+                                  std::int64_t{full == SelectedModule()},
                                   std::int64_t{item->analysedClean},
                                   static_cast<std::int64_t>(item->userAttributes.size()), item->comment, item->user,
                                   state(codeItem, stem + L".SRC"), state(dataItem, stem + L".DAT")});
