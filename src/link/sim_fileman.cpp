@@ -299,7 +299,7 @@ void SimController::CompleteFiles(Job& job) {
             // Host file -> controller; option "N" keeps an existing item.
             std::vector<std::uint8_t> bytes;
             std::string why;
-            if (!m_host.Read(s(0), bytes, why)) return fail(L"Host file '" + s(0) + L"': " + FromUtf8(why));
+            if (!m_host.Read(s(0), bytes, why)) return fail(L"Host file '" + s(0) + L"': " + TextFromBytes(why));
             std::wstring target = s(1);
             std::wstring base = s(0);
             base = base.substr(base.find_last_of(L"/\\") == std::wstring::npos ? 0 : base.find_last_of(L"/\\") + 1);
@@ -318,7 +318,7 @@ void SimController::CompleteFiles(Job& job) {
             if (target.empty() || target.back() == L'/' || target.back() == L'\\') target += item->name;
             std::string why;
             if (!m_host.Write(target, ContentBytes(*item), !Contains(s(2), L'N'), why))
-                return fail(L"Host file '" + target + L"': " + FromUtf8(why));
+                return fail(L"Host file '" + target + L"': " + TextFromBytes(why));
             return Finish(h, 1);
         }
         case CallId::Copy:

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "link/sim_model.h"
+#include "platform/text.h"
 
 namespace vantel::link::sim {
 namespace {
@@ -107,32 +108,7 @@ std::optional<SimPath> ParsePath(std::wstring_view text) {
     return p;
 }
 
-std::string ToUtf8(std::wstring_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (wchar_t wc : text) {
-        auto c = static_cast<std::uint32_t>(wc);
-        if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) c = 0xFFFD;
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (c >> 18));
-            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
-}
-
-std::wstring FromUtf8(std::string_view text) {
+std::wstring TextFromBytes(std::string_view text) {
     std::wstring out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size();) {
@@ -184,7 +160,7 @@ void SetContentBytes(SimItem& item, std::span<const std::uint8_t> bytes) {
         if (end && start == i) break;
         std::size_t stop = i;
         if (stop > start && bytes[stop - 1] == '\r') --stop;
-        item.lines.push_back(FromUtf8({reinterpret_cast<const char*>(bytes.data()) + start, stop - start}));
+        item.lines.push_back(TextFromBytes({reinterpret_cast<const char*>(bytes.data()) + start, stop - start}));
         start = i + 1;
     }
 }
@@ -600,7 +576,7 @@ std::wstring Unescape(std::string_view text) {
         const char c = text[++i];
         out += c == 't' ? '\t' : c == 'n' ? '\n' : c == 'r' ? '\r' : c;
     }
-    return FromUtf8(out);
+    return TextFromBytes(out);
 }
 
 std::vector<std::string_view> Fields(std::string_view line) {

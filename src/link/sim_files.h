@@ -86,8 +86,9 @@ void SetContentBytes(SimItem& item, std::span<const std::uint8_t> bytes);
 // The form a copy into memory takes: text items as lines each ended by one zero byte.
 std::vector<std::uint8_t> MemoryBytes(const SimItem& item);
 std::uint32_t Crc32(std::span<const std::uint8_t> bytes);
-std::string ToUtf8(std::wstring_view text);
-std::wstring FromUtf8(std::string_view text);
+// UTF-8 bytes as text; bytes that are no UTF-8 are taken as Latin-1, so that nothing that
+// comes in is lost (the console's own conversion replaces them).
+std::wstring TextFromBytes(std::string_view text);
 
 // The type a new name gets from its extension.
 ItemType TypeForName(std::wstring_view name);

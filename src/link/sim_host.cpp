@@ -1,5 +1,7 @@
 #include "link/sim_host.h"
 
+#include "platform/text.h"
+
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/stat.h>
@@ -90,24 +92,6 @@ struct HostPath {
     std::string name;
 };
 
-void PutUtf8(char32_t c, std::string& out) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
 bool IsSeparator(wchar_t c) { return c == L'/' || c == L'\\'; }
 
 bool Parse(std::wstring_view rel, HostPath& path, std::string& why) {
@@ -130,7 +114,7 @@ bool Parse(std::wstring_view rel, HostPath& path, std::string& why) {
         } else if ((c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF) {
             return Fail(why, "invalid character in path");
         }
-        PutUtf8(c, parts.back());
+        AppendUtf8(parts.back(), c);
     }
     if (std::find(parts.begin(), parts.end(), "..") != parts.end()) return Fail(why, "'..' is not allowed");
     if (parts.back().empty() || parts.back() == ".") return Fail(why, "not a file name");

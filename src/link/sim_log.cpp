@@ -1,5 +1,7 @@
 #include "link/sim_log.h"
 
+#include "platform/text.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
@@ -27,26 +29,6 @@ std::vector<std::wstring> CutAll(const std::vector<std::wstring>& v) {
 // One stored text inside a line: a break or tab would split or garble the line.
 void AppendFlat(std::wstring& out, const std::wstring& s) {
     for (wchar_t c : s) out += (c < 0x20 || c == 0x7F) ? L' ' : c;
-}
-
-void AppendUtf8(std::string& out, wchar_t wc) {
-    auto c = static_cast<std::uint32_t>(wc);
-    if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) c = 0xFFFD;
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
 }
 
 // The same text CFileTime::Format gives, but in UTC: it only knows local time.
@@ -240,7 +222,7 @@ void SimLog::Trace(std::wstring line) {
 std::string SimLog::TraceText() const {
     std::string out;
     for (const std::wstring& line : m_trace) {
-        for (wchar_t c : line) AppendUtf8(out, c);
+        out += ToUtf8(line);
         out += '\n';
     }
     return out;

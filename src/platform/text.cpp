@@ -9,7 +9,9 @@ constexpr char32_t kReplacement = 0xFFFD;
 
 bool IsScalarValue(char32_t c) { return c <= 0x10FFFF && (c < 0xD800 || c > 0xDFFF); }
 
-void Append(std::string& out, char32_t c) {
+}  // namespace
+
+void AppendUtf8(std::string& out, char32_t c) {
     if (!IsScalarValue(c)) c = kReplacement;
     if (c < 0x80) {
         out += static_cast<char>(c);
@@ -28,12 +30,10 @@ void Append(std::string& out, char32_t c) {
     }
 }
 
-}  // namespace
-
 std::string ToUtf8(std::wstring_view text) {
     std::string out;
     out.reserve(text.size());
-    for (wchar_t wc : text) Append(out, static_cast<char32_t>(static_cast<std::uint32_t>(wc)));
+    for (wchar_t wc : text) AppendUtf8(out, static_cast<char32_t>(static_cast<std::uint32_t>(wc)));
     return out;
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "link/sim_files.h"
+#include "platform/text.h"
 
 namespace vantel::link::sim {
 namespace {
@@ -85,15 +86,15 @@ TEST(SimFilesBytes, Utf8BothWaysAndOtherBytesAsLatin1) {
     EXPECT_EQ(Lines("caf\xE9"), (std::vector<std::wstring>{L"caf\u00E9"}));
     EXPECT_EQ(Lines("x\xE2\x82"), (std::vector<std::wstring>{L"x\u00E2\u0082"})) << "a sequence cut short";
     EXPECT_EQ(Lines("\xC3(\xBF"), (std::vector<std::wstring>{L"\u00C3(\u00BF"}));
-    EXPECT_EQ(ToUtf8(FromUtf8("caf\xE9")), "caf\xC3\xA9");
+    EXPECT_EQ(ToUtf8(TextFromBytes("caf\xE9")), "caf\xC3\xA9");
 }
 
 TEST(SimFilesBytes, OverlongSurrogateAndOutOfRangeSequencesAreNotUtf8) {
     // Read as UTF-8, "\xC0\x80" is a NUL that splits the line once the module is written out.
     EXPECT_EQ(Lines("A\xC0\x80|"), (std::vector<std::wstring>{L"A\u00C0\u0080|"}));
-    EXPECT_EQ(FromUtf8("\xC0\xAF"), L"\u00C0\u00AF");
-    EXPECT_EQ(FromUtf8("\xED\xA0\x80"), L"\u00ED\u00A0\u0080");
-    EXPECT_EQ(FromUtf8("\xF4\x90\x80\x80"), L"\u00F4\u0090\u0080\u0080");
+    EXPECT_EQ(TextFromBytes("\xC0\xAF"), L"\u00C0\u00AF");
+    EXPECT_EQ(TextFromBytes("\xED\xA0\x80"), L"\u00ED\u00A0\u0080");
+    EXPECT_EQ(TextFromBytes("\xF4\x90\x80\x80"), L"\u00F4\u0090\u0080\u0080");
     SimItem item;
     item.type = ItemType::Module;
     SetContentBytes(item, Bytes("A\xC0\x80|\n"));
