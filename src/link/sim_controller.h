@@ -106,6 +106,9 @@ private:
         Clock::time_point due;
         std::vector<std::wstring> s;
         std::vector<std::int64_t> n;
+        // The i-th text and number argument; missing ones read as empty.
+        std::wstring S(std::size_t i) const { return i < s.size() ? s[i] : std::wstring(); }
+        std::int64_t N(std::size_t i) const { return i < n.size() ? n[i] : 0; }
         std::vector<StringArray> lists;
         std::vector<BoolArray> flags;
         ByteArray bytes;

@@ -287,70 +287,69 @@ std::wstring SimController::ListDir(const std::wstring& path, const std::wstring
 
 void SimController::CompleteFiles(Job& job) {
     const std::int16_t h = job.handle;
-    const auto s = [&](std::size_t i) { return i < job.s.size() ? job.s[i] : std::wstring(); };
     const auto fail = [&](const std::wstring& why) { Refuse(h, job.call, why); };
     switch (job.call) {
         case CallId::Dir: {
-            const auto p = ParsePath(s(0).empty() ? L"USER:/" : s(0));
-            if (!p || m_fs.Find(*p) == nullptr) return fail(L"No folder '" + s(0) + L"'");
-            return FinishWith(h, {ListDir(s(0), s(1))});
+            const auto p = ParsePath(job.S(0).empty() ? L"USER:/" : job.S(0));
+            if (!p || m_fs.Find(*p) == nullptr) return fail(L"No folder '" + job.S(0) + L"'");
+            return FinishWith(h, {ListDir(job.S(0), job.S(1))});
         }
         case CallId::DownLoad: {
             // Host file -> controller; option "N" keeps an existing item.
             std::vector<std::uint8_t> bytes;
             std::string why;
-            if (!m_host.Read(s(0), bytes, why)) return fail(L"Host file '" + s(0) + L"': " + TextFromBytes(why));
-            std::wstring target = s(1);
-            std::wstring base = s(0);
+            if (!m_host.Read(job.S(0), bytes, why)) return fail(L"Host file '" + job.S(0) + L"': " + TextFromBytes(why));
+            std::wstring target = job.S(1);
+            std::wstring base = job.S(0);
             base = base.substr(base.find_last_of(L"/\\") == std::wstring::npos ? 0 : base.find_last_of(L"/\\") + 1);
             if (target.empty()) target = L"USER:/" + base;
             else if (const SimItem* t = m_fs.Find(target); t != nullptr && t->type == ItemType::Folder) target += L"/" + base;
-            if (!m_fs.Write(target, bytes, !Contains(s(2), L'N'), Stamp())) return fail(m_fs.Why());
+            if (!m_fs.Write(target, bytes, !Contains(job.S(2), L'N'), Stamp())) return fail(m_fs.Why());
             return Finish(h, 1);
         }
         case CallId::UpLoad: {
             // Controller -> host file; option "N" keeps an existing host file.
             std::wstring full;
-            const SimItem* item = m_fs.Find(s(0));
-            if (item == nullptr) item = Module(s(0), full);
-            if (item == nullptr || item->type == ItemType::Folder) return fail(L"No file '" + s(0) + L"'");
-            std::wstring target = s(1);
+            const SimItem* item = m_fs.Find(job.S(0));
+            if (item == nullptr) item = Module(job.S(0), full);
+            if (item == nullptr || item->type == ItemType::Folder) return fail(L"No file '" + job.S(0) + L"'");
+            std::wstring target = job.S(1);
             if (target.empty() || target.back() == L'/' || target.back() == L'\\') target += item->name;
             std::string why;
-            if (!m_host.Write(target, ContentBytes(*item), !Contains(s(2), L'N'), why))
+            if (!m_host.Write(target, ContentBytes(*item), !Contains(job.S(2), L'N'), why))
                 return fail(L"Host file '" + target + L"': " + TextFromBytes(why));
             return Finish(h, 1);
         }
         case CallId::Copy:
-            if (!m_fs.Copy(s(0), s(1), !Contains(s(2), L'N'), Stamp())) return fail(m_fs.Why());
+            if (!m_fs.Copy(job.S(0), job.S(1), !Contains(job.S(2), L'N'), Stamp())) return fail(m_fs.Why());
             return Finish(h, 1);
         case CallId::Delete: {
             // Option "R" takes a folder with everything in it.
-            const auto p = ParsePath(s(0));
+            const auto p = ParsePath(job.S(0));
             if (p && !p->parts.empty()) {
                 if (const std::wstring busy = InUse(p->Text()); !busy.empty()) return fail(busy);
             }
-            if (!m_fs.Destroy(s(0), Contains(s(1), L'R'))) return fail(m_fs.Why());
+            if (!m_fs.Destroy(job.S(0), Contains(job.S(1), L'R'))) return fail(m_fs.Why());
             return Finish(h, 1);
         }
         case CallId::ChangeAccess:
         case CallId::ChangeUser:
         case CallId::ChangeComment: {
-            const auto p = ParsePath(s(0));
+            const auto p = ParsePath(job.S(0));
             SimItem* item = p && !p->parts.empty() ? m_fs.Find(*p) : nullptr;
-            if (item == nullptr) return fail(L"No item '" + s(0) + L"'");
+            if (item == nullptr) return fail(L"No item '" + job.S(0) + L"'");
             if (item->attributes & attr::kSystem) return fail(p->Text() + L" belongs to the controller");
             if (job.call == CallId::ChangeAccess) {
-                const std::wstring access = Upper(s(1));
+                const std::wstring access = Upper(job.S(1));
                 if (access == L"R") item->attributes |= attr::kReadOnly;
                 else if (access == L"RW" || access == L"W") item->attributes &= ~attr::kReadOnly;
-                else return fail(L"Access is R or RW, not '" + s(1) + L"'");
+                else return fail(L"Access is R or RW, not '" + job.S(1) + L"'");
             } else if (job.call == CallId::ChangeUser) {
-                if (s(1).size() > kMaxUser) return fail(L"User name longer than 32 characters");
-                item->user = s(1);
+                if (job.S(1).size() > kMaxUser) return fail(L"User name longer than 32 characters");
+                item->user = job.S(1);
             } else {
-                if (s(1).size() > kMaxText) return fail(L"Comment longer than 256 characters");
-                item->comment = s(1);
+                if (job.S(1).size() > kMaxText) return fail(L"Comment longer than 256 characters");
+                item->comment = job.S(1);
             }
             m_fs.Touch(p->Text(), change::kProperties);
             return Finish(h, 1);
@@ -364,8 +363,6 @@ void SimController::CompleteFiles(Job& job) {
 
 void SimController::CompleteEditor(Job& job) {
     const std::int16_t h = job.handle;
-    const auto s = [&](std::size_t i) { return i < job.s.size() ? job.s[i] : std::wstring(); };
-    const auto n = [&](std::size_t i) { return i < job.n.size() ? job.n[i] : 0; };
     const auto fail = [&](const std::wstring& why) { Refuse(h, job.call, why); };
     const auto redeclare = [](std::vector<std::wstring>& lines, const std::wstring& text) {
         // "NAME ( params )", "( params )" or just the parameters.
@@ -385,37 +382,37 @@ void SimController::CompleteEditor(Job& job) {
         case CallId::OCEditDelete:
         case CallId::OCEditDeleteBlock: {
             // Part 0 is the code, 1 the data list; the module is opened, edited and saved in one.
-            std::wstring name = s(0);
-            if (n(0) == 1 && TypeForName(name) == ItemType::File) name += L".DAT";
+            std::wstring name = job.S(0);
+            if (job.N(0) == 1 && TypeForName(name) == ItemType::File) name += L".DAT";
             std::wstring full;
             SimItem* item = Module(name, full);
-            if (item == nullptr || !item->IsText()) return fail(L"No module '" + s(0) + L"'");
+            if (item == nullptr || !item->IsText()) return fail(L"No module '" + job.S(0) + L"'");
             if (!m_fs.Writable(*item, full)) return fail(m_fs.Why());
             if (OpenForEdit(full)) return fail(full + L" is open for editing");
             auto& lines = item->lines;
             const auto size = static_cast<std::int64_t>(lines.size());
-            const std::int64_t line = n(1);
+            const std::int64_t line = job.N(1);
             std::uint32_t mask = change::kChanged;
             switch (job.call) {
                 case CallId::OCEditInsert:
                 case CallId::OCEditInsertBlock: {
                     if (line < 0 || line > size + 1) return fail(L"No line " + std::to_wstring(line) + L" in " + full);
                     const std::size_t at = line == 0 ? lines.size() : static_cast<std::size_t>(line - 1);
-                    if (job.call == CallId::OCEditInsert) lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), s(1));
+                    if (job.call == CallId::OCEditInsert) lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), job.S(1));
                     else if (!job.lists.empty()) lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), job.lists[0].begin(), job.lists[0].end());
                     mask = change::kInserted;
                     break;
                 }
                 case CallId::OCEditChange:
                     if (line < 1 || line > size) return fail(L"No line " + std::to_wstring(line) + L" in " + full);
-                    lines[static_cast<std::size_t>(line - 1)] = s(1);
+                    lines[static_cast<std::size_t>(line - 1)] = job.S(1);
                     break;
                 case CallId::OCEditRedecl:
-                    if (!redeclare(lines, s(1))) return fail(L"Cannot redeclare " + full + L" as '" + s(1) + L"'");
+                    if (!redeclare(lines, job.S(1))) return fail(L"Cannot redeclare " + full + L" as '" + job.S(1) + L"'");
                     break;
                 case CallId::OCEditDelete:
                 case CallId::OCEditDeleteBlock: {
-                    const std::int64_t count = job.call == CallId::OCEditDelete ? 1 : n(2);
+                    const std::int64_t count = job.call == CallId::OCEditDelete ? 1 : job.N(2);
                     if (line < 1 || count < 1 || line + count - 1 > size)
                         return fail(L"No lines " + std::to_wstring(line) + L".." + std::to_wstring(line + count - 1) + L" in " + full);
                     lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(line - 1),
@@ -432,11 +429,11 @@ void SimController::CompleteEditor(Job& job) {
         }
         case CallId::EditOpen: {
             if (m_editor != 0 && Code(m_editor) != nullptr) return fail(L"The editor holds " + m_code[m_editor].path + L": close it first");
-            std::wstring name = s(0);
-            if (n(0) == 1 && TypeForName(name) == ItemType::File) name += L".DAT";
+            std::wstring name = job.S(0);
+            if (job.N(0) == 1 && TypeForName(name) == ItemType::File) name += L".DAT";
             std::wstring full;
             SimItem* item = Module(name, full);
-            if (item == nullptr || !item->IsText()) return fail(L"No module '" + s(0) + L"'");
+            if (item == nullptr || !item->IsText()) return fail(L"No module '" + job.S(0) + L"'");
             if (!m_fs.Writable(*item, full)) return fail(m_fs.Why());
             if (OpenForEdit(full)) return fail(full + L" is open for editing");
             if (m_code.size() >= kMaxOpenCode) return fail(L"Too many modules open");
@@ -461,7 +458,7 @@ void SimController::CompleteEditor(Job& job) {
     switch (job.call) {
         case CallId::EditClose: {
             // 0 keeps the changes; any other number throws them away.
-            if (n(0) != 0 && item->lines != code->original) {
+            if (job.N(0) != 0 && item->lines != code->original) {
                 item->lines = code->original;
                 EditLines(*code, change::kWritten);
             }
@@ -472,37 +469,37 @@ void SimController::CompleteEditor(Job& job) {
         }
         case CallId::EditInsert: {
             // Before the line given; 0 or one past the end appends.
-            const std::int64_t line = n(0);
+            const std::int64_t line = job.N(0);
             if (line < 0 || line > static_cast<std::int64_t>(item->lines.size()) + 1) return fail(L"No line " + std::to_wstring(line));
             const std::size_t at = line == 0 ? item->lines.size() : static_cast<std::size_t>(line - 1);
-            item->lines.insert(item->lines.begin() + static_cast<std::ptrdiff_t>(at), s(0));
+            item->lines.insert(item->lines.begin() + static_cast<std::ptrdiff_t>(at), job.S(0));
             EditLines(*code, change::kInserted);
             return Finish(h, 1);
         }
         case CallId::EditChange: {
-            const auto at = lineOf(n(0));
-            if (!at) return fail(L"No line " + std::to_wstring(n(0)));
-            item->lines[*at] = s(0);
+            const auto at = lineOf(job.N(0));
+            if (!at) return fail(L"No line " + std::to_wstring(job.N(0)));
+            item->lines[*at] = job.S(0);
             EditLines(*code, change::kChanged);
             return Finish(h, 1);
         }
         case CallId::EditDelete: {
-            const auto at = lineOf(n(0));
-            if (!at) return fail(L"No line " + std::to_wstring(n(0)));
+            const auto at = lineOf(job.N(0));
+            if (!at) return fail(L"No line " + std::to_wstring(job.N(0)));
             item->lines.erase(item->lines.begin() + static_cast<std::ptrdiff_t>(*at));
             EditLines(*code, change::kDeleted);
             return Finish(h, 1);
         }
         case CallId::EditRedecl:
-            if (!redeclare(item->lines, s(0))) return fail(L"Cannot redeclare as '" + s(0) + L"'");
+            if (!redeclare(item->lines, job.S(0))) return fail(L"Cannot redeclare as '" + job.S(0) + L"'");
             EditLines(*code, change::kChanged);
             return Finish(h, 1);
         case CallId::EditPrint: {
             // 0 prints the whole module; in description mode only the declaration, block
             // heads and comments.
-            if (n(0) != 0) {
-                const auto at = lineOf(n(0));
-                if (!at) return fail(L"No line " + std::to_wstring(n(0)));
+            if (job.N(0) != 0) {
+                const auto at = lineOf(job.N(0));
+                if (!at) return fail(L"No line " + std::to_wstring(job.N(0)));
                 return FinishWith(h, {item->lines[*at]});
             }
             std::wstring text;
@@ -520,15 +517,15 @@ void SimController::CompleteEditor(Job& job) {
             return FinishWith(h, {text});
         }
         case CallId::EditDescrMode:
-            if (n(0) != 0 && n(0) != 1) return fail(L"Description mode is 0 or 1");
-            m_descrMode = n(0) == 1;
+            if (job.N(0) != 0 && job.N(0) != 1) return fail(L"Description mode is 0 or 1");
+            m_descrMode = job.N(0) == 1;
             return Finish(h, 1);
         case CallId::EditAnalyse: {
             // A module name, or the editor's module when empty.
             std::wstring full;
-            SimItem* target = s(0).empty() ? item : Module(s(0), full);
-            if (s(0).empty() && code != nullptr) full = code->path;
-            if (target == nullptr) return fail(s(0).empty() ? L"The editor holds no module" : L"No module '" + s(0) + L"'");
+            SimItem* target = job.S(0).empty() ? item : Module(job.S(0), full);
+            if (job.S(0).empty() && code != nullptr) full = code->path;
+            if (target == nullptr) return fail(job.S(0).empty() ? L"The editor holds no module" : L"No module '" + job.S(0) + L"'");
             if (auto why = Analyse(full, *target)) return fail(*why);
             return Finish(h, 1);
         }
@@ -572,8 +569,6 @@ std::wstring SimController::ActiveModule() const {
 
 void SimController::CompleteItems(Job& job) {
     const std::int16_t h = job.handle;
-    const auto s = [&](std::size_t i) { return i < job.s.size() ? job.s[i] : std::wstring(); };
-    const auto n = [&](std::size_t i) { return i < job.n.size() ? job.n[i] : 0; };
     const auto fail = [&](const std::wstring& why) { Refuse(h, job.call, why); };
     const auto find = [&](const std::wstring& path, std::wstring& full) -> SimItem* {
         if (const auto p = ParsePath(path); p && !path.empty()) {
@@ -587,20 +582,20 @@ void SimController::CompleteItems(Job& job) {
 
     switch (job.call) {
         case CallId::GetActiveModule:
-            if (!s(0).empty() && Upper(s(0)) != L"ARM_1") return fail(L"No robot '" + s(0) + L"'");
+            if (!job.S(0).empty() && Upper(job.S(0)) != L"ARM_1") return fail(L"No robot '" + job.S(0) + L"'");
             return FinishWith(h, {ActiveModule()});
         case CallId::VolumeGetProp: {
-            const SimVolume* v = m_fs.Volume(s(0));
-            if (v == nullptr) return fail(L"No volume '" + s(0) + L"'");
+            const SimVolume* v = m_fs.Volume(job.S(0));
+            if (v == nullptr) return fail(L"No volume '" + job.S(0) + L"'");
             const std::int64_t used = m_fs.Used(*v);
             return FinishWith(h, {v->label, std::int64_t{v->type}, v->capacity, used, v->capacity - used});
         }
         case CallId::VolumeSetName:
-            if (!m_fs.SetLabel(s(0), s(1))) return fail(m_fs.Why());
+            if (!m_fs.SetLabel(job.S(0), job.S(1))) return fail(m_fs.Why());
             return Finish(h, 1);
         case CallId::VolumeFormat: {
-            const SimVolume* v = m_fs.Volume(s(0));
-            if (v == nullptr) return fail(L"No volume '" + s(0) + L"'");
+            const SimVolume* v = m_fs.Volume(job.S(0));
+            if (v == nullptr) return fail(L"No volume '" + job.S(0) + L"'");
             const std::wstring prefix = v->name + L":/";
             for (const auto& [ch, c] : m_code) {
                 if (c.path.rfind(prefix, 0) == 0) return fail(c.path + L" is open");
@@ -608,7 +603,7 @@ void SimController::CompleteItems(Job& job) {
             if (SelectedModule().rfind(prefix, 0) == 0) return fail(SelectedModule() + L" is the selected program");
             // Both kinds of format clear the volume here; the flag (quick) only saves time on
             // a real controller.
-            if (!m_fs.Format(s(0), s(1))) return fail(m_fs.Why());
+            if (!m_fs.Format(job.S(0), job.S(1))) return fail(m_fs.Why());
             for (auto it = m_errors.begin(); it != m_errors.end();) it = it->first.rfind(prefix, 0) == 0 ? m_errors.erase(it) : std::next(it);
             return Finish(h, 1);
         }
@@ -619,9 +614,9 @@ void SimController::CompleteItems(Job& job) {
         }
         case CallId::GetFullName: {
             std::wstring full;
-            if (find(s(0), full) == nullptr) {
-                const auto hits = m_fs.Search(s(0));
-                if (hits.empty() || s(0).empty()) return fail(L"No item '" + s(0) + L"'");
+            if (find(job.S(0), full) == nullptr) {
+                const auto hits = m_fs.Search(job.S(0));
+                if (hits.empty() || job.S(0).empty()) return fail(L"No item '" + job.S(0) + L"'");
                 full = hits.front();
             }
             return FinishWith(h, {full});
@@ -630,8 +625,8 @@ void SimController::CompleteItems(Job& job) {
 
         case CallId::ItemGetProp: {
             std::wstring full;
-            SimItem* item = find(s(0), full);
-            if (item == nullptr) return fail(L"No item '" + s(0) + L"'");
+            SimItem* item = find(job.S(0), full);
+            if (item == nullptr) return fail(L"No item '" + job.S(0) + L"'");
             std::int64_t mode = 0;
             for (const auto& [ch, c] : m_code) {
                 if (c.path == full) mode = c.edit ? 1 : std::max<std::int64_t>(mode, 2);
@@ -644,10 +639,10 @@ void SimController::CompleteItems(Job& job) {
         case CallId::ItemGetCRC: {
             // Flag 1: for a module, code and data list together.
             std::wstring full;
-            SimItem* item = find(s(0), full);
-            if (item == nullptr || item->type == ItemType::Folder) return fail(L"No file '" + s(0) + L"'");
+            SimItem* item = find(job.S(0), full);
+            if (item == nullptr || item->type == ItemType::Folder) return fail(L"No file '" + job.S(0) + L"'");
             std::vector<std::uint8_t> bytes = ContentBytes(*item);
-            if (n(0) == 1 && item->type == ItemType::Module) {
+            if (job.N(0) == 1 && item->type == ItemType::Module) {
                 if (const SimItem* data = m_fs.Find(full.substr(0, full.size() - 4) + L".DAT")) {
                     const auto more = ContentBytes(*data);
                     bytes.insert(bytes.end(), more.begin(), more.end());
@@ -657,35 +652,35 @@ void SimController::CompleteItems(Job& job) {
         }
         case CallId::ItemSetName: {
             std::wstring full;
-            if (find(s(0), full) == nullptr) return fail(L"No item '" + s(0) + L"'");
+            if (find(job.S(0), full) == nullptr) return fail(L"No item '" + job.S(0) + L"'");
             if (const std::wstring busy = InUse(full); !busy.empty()) return fail(busy);
-            if (!m_fs.Rename(full, s(1), Stamp())) return fail(m_fs.Why());
+            if (!m_fs.Rename(full, job.S(1), Stamp())) return fail(m_fs.Why());
             return Finish(h, 1);
         }
         case CallId::ItemSetAttribute: {
             std::wstring full;
-            SimItem* item = find(s(0), full);
-            if (item == nullptr) return fail(L"No item '" + s(0) + L"'");
-            const auto mask = static_cast<std::uint32_t>(n(0));
+            SimItem* item = find(job.S(0), full);
+            if (item == nullptr) return fail(L"No item '" + job.S(0) + L"'");
+            const auto mask = static_cast<std::uint32_t>(job.N(0));
             if (item->attributes & attr::kSystem) return fail(full + L" belongs to the controller");
             if (mask & ~attr::kSettable) return fail(L"Attribute bits 0x4 and 0x8 are the controller's");
-            item->attributes = (item->attributes & ~mask) | (static_cast<std::uint32_t>(n(1)) & mask);
+            item->attributes = (item->attributes & ~mask) | (static_cast<std::uint32_t>(job.N(1)) & mask);
             m_fs.Touch(full, change::kProperties);
             return Finish(h, 1);
         }
         case CallId::ItemNameList: {
             // Type mask: bit 1 << type (0 = every type); flag 1 lists everything below, with
             // paths relative to the folder. Folders end with '/'.
-            const auto p = ParsePath(s(0).empty() ? L"USER:/" : s(0));
+            const auto p = ParsePath(job.S(0).empty() ? L"USER:/" : job.S(0));
             const SimItem* folder = p ? m_fs.Find(*p) : nullptr;
-            if (folder == nullptr || folder->type != ItemType::Folder) return fail(L"No folder '" + s(0) + L"'");
-            const auto types = static_cast<std::uint32_t>(n(0));
+            if (folder == nullptr || folder->type != ItemType::Folder) return fail(L"No folder '" + job.S(0) + L"'");
+            const auto types = static_cast<std::uint32_t>(job.N(0));
             StringArray names;
             const std::function<void(const SimItem&, const std::wstring&)> walk = [&](const SimItem& f, const std::wstring& prefix) {
                 for (const auto& [key, child] : f.children) {
                     const std::wstring name = prefix + child->name + (child->type == ItemType::Folder ? L"/" : L"");
                     if (types == 0 || (types & (1u << static_cast<std::uint32_t>(child->type)))) names.push_back(name);
-                    if (n(1) == 1 && child->type == ItemType::Folder) walk(*child, name);
+                    if (job.N(1) == 1 && child->type == ItemType::Folder) walk(*child, name);
                 }
             };
             walk(*folder, L"");
@@ -694,13 +689,13 @@ void SimController::CompleteItems(Job& job) {
         case CallId::ItemCreate: {
             // (folder, name, type, part, comment, flags): a module (type 1) of part 0 gets code
             // and data list, part 1 code only, part 2 the data list only; flag 1 replaces.
-            const auto type = static_cast<std::int32_t>(n(0));
-            const auto part = n(1);
+            const auto type = static_cast<std::int32_t>(job.N(0));
+            const auto part = job.N(1);
             if (type < 0 || type > 3) return fail(L"Item type is 0 (folder) to 3 (file)");
             if (part < 0 || part > 2) return fail(L"Module part is 0 (both), 1 (code) or 2 (data)");
-            std::wstring name = s(1);
-            const bool replace = (n(2) & 1) != 0;
-            const std::wstring base = s(0) + L"/" + name;
+            std::wstring name = job.S(1);
+            const bool replace = (job.N(2) & 1) != 0;
+            const std::wstring base = job.S(0) + L"/" + name;
             const auto p = ParsePath(base);
             if (!p || p->parts.empty() || name.empty() || name.find_first_of(L"/\\:") != std::wstring::npos ||
                 name.front() == L'.')
@@ -712,7 +707,7 @@ void SimController::CompleteItems(Job& job) {
                 SimItem* item = m_fs.Create(path, t, Stamp(), replace);
                 if (item == nullptr) return false;
                 item->lines = std::move(lines);
-                item->comment = s(2).substr(0, kMaxText);
+                item->comment = job.S(2).substr(0, kMaxText);
                 item->user = L"operator";
                 item->analysedClean = t != ItemType::Folder && t != ItemType::File;
                 return true;
@@ -723,7 +718,7 @@ void SimController::CompleteItems(Job& job) {
                 if (const auto dot = stem.rfind(L'.'); dot != std::wstring::npos) stem.erase(dot);
                 std::wstring path = base;
                 if (const auto dot = Upper(name).rfind(L'.'); dot != std::wstring::npos && TypeForName(name) != ItemType::File)
-                    path = s(0) + L"/" + name.substr(0, dot);
+                    path = job.S(0) + L"/" + name.substr(0, dot);
                 const bool code = type == 1 && part != 2;
                 const bool data = type == 2 || part != 1;
                 // Both parts or neither: check the second before making the first.
@@ -743,10 +738,10 @@ void SimController::CompleteItems(Job& job) {
         case CallId::ItemDestroy: {
             // A module name without extension takes both parts; flag 1 takes a full folder.
             std::wstring full;
-            SimItem* item = find(s(0), full);
-            if (item == nullptr) return fail(L"No item '" + s(0) + L"'");
+            SimItem* item = find(job.S(0), full);
+            if (item == nullptr) return fail(L"No item '" + job.S(0) + L"'");
             std::vector<std::wstring> doomed{full};
-            if (TypeForName(s(0)) == ItemType::File && item->type == ItemType::Module) {
+            if (TypeForName(job.S(0)) == ItemType::File && item->type == ItemType::Module) {
                 const std::wstring data = full.substr(0, full.size() - 4) + L".DAT";
                 if (m_fs.Find(data) != nullptr) doomed.push_back(data);
             }
@@ -754,7 +749,7 @@ void SimController::CompleteItems(Job& job) {
                 if (const std::wstring busy = InUse(d); !busy.empty()) return fail(busy);
             }
             for (const auto& d : doomed) {
-                if (!m_fs.Destroy(d, (n(0) & 1) != 0)) return fail(m_fs.Why());
+                if (!m_fs.Destroy(d, (job.N(0) & 1) != 0)) return fail(m_fs.Why());
                 m_errors.erase(d);
             }
             return Finish(h, 1);
@@ -762,32 +757,32 @@ void SimController::CompleteItems(Job& job) {
         case CallId::ItemCopy:
         case CallId::ItemMove: {
             std::wstring full;
-            if (find(s(0), full) == nullptr) return fail(L"No item '" + s(0) + L"'");
-            const bool replace = (n(0) & 1) != 0;
+            if (find(job.S(0), full) == nullptr) return fail(L"No item '" + job.S(0) + L"'");
+            const bool replace = (job.N(0) & 1) != 0;
             if (job.call == CallId::ItemMove) {
                 if (const std::wstring busy = InUse(full); !busy.empty()) return fail(busy);
             }
-            const bool ok = job.call == CallId::ItemCopy ? m_fs.Copy(full, s(1), replace, Stamp()) : m_fs.Move(full, s(1), replace, Stamp());
+            const bool ok = job.call == CallId::ItemCopy ? m_fs.Copy(full, job.S(1), replace, Stamp()) : m_fs.Move(full, job.S(1), replace, Stamp());
             if (!ok) return fail(m_fs.Why());
             return Finish(h, 1);
         }
         case CallId::ItemCopySrcMem:
             // The bytes as given; a module's lines end with a zero byte or a line feed.
-            if (!m_fs.Write(s(0), job.bytes, (n(0) & 1) != 0, Stamp())) return fail(m_fs.Why());
+            if (!m_fs.Write(job.S(0), job.bytes, (job.N(0) & 1) != 0, Stamp())) return fail(m_fs.Why());
             return Finish(h, 1);
         case CallId::ItemCopyDestMem: {
             std::wstring full;
-            SimItem* item = find(s(0), full);
-            if (item == nullptr || item->type == ItemType::Folder) return fail(L"No file '" + s(0) + L"'");
+            SimItem* item = find(job.S(0), full);
+            if (item == nullptr || item->type == ItemType::Folder) return fail(L"No file '" + job.S(0) + L"'");
             item->accessed = Stamp();
             return FinishWith(h, {MemoryBytes(*item)});
         }
         case CallId::ItemCompare: {
             std::wstring fa, fb;
-            const SimItem* a = find(s(0), fa);
-            const SimItem* b = find(s(1), fb);
-            if (a == nullptr || a->type == ItemType::Folder) return fail(L"No file '" + s(0) + L"'");
-            if (b == nullptr || b->type == ItemType::Folder) return fail(L"No file '" + s(1) + L"'");
+            const SimItem* a = find(job.S(0), fa);
+            const SimItem* b = find(job.S(1), fb);
+            if (a == nullptr || a->type == ItemType::Folder) return fail(L"No file '" + job.S(0) + L"'");
+            if (b == nullptr || b->type == ItemType::Folder) return fail(L"No file '" + job.S(1) + L"'");
             const auto ba = ContentBytes(*a), bb = ContentBytes(*b);
             const std::int64_t order = ba == bb ? 0 : (std::lexicographical_compare(ba.begin(), ba.end(), bb.begin(), bb.end()) ? -1 : 1);
             return FinishWith(h, {order});
@@ -796,7 +791,7 @@ void SimController::CompleteItems(Job& job) {
     }
 
     // Item execution: a module runs as the selected program.
-    const std::wstring target = s(0);
+    const std::wstring target = job.S(0);
     std::wstring full;
     SimItem* item = job.call == CallId::AnalyseMode ? nullptr : find(target, full);
     const auto selectedOnly = [&]() -> bool {
@@ -818,7 +813,7 @@ void SimController::CompleteItems(Job& job) {
     };
     switch (job.call) {
         case CallId::AnalyseMode:
-            m_autoAnalyse = n(0) != 0;
+            m_autoAnalyse = job.N(0) != 0;
             return Finish(h, 1);
         case CallId::ItemAnalyse:
             if (item == nullptr || !item->IsText()) return fail(L"No module '" + target + L"'");
@@ -857,7 +852,7 @@ void SimController::CompleteItems(Job& job) {
             if (!m_vars.Exists(Upper(name) + L":CYCLES")) m_vars.Put(Upper(name) + L":CYCLES", L"0");
             m_selectedModule = full;
             m_selectedName = Upper(name);
-            return delegate(job.call == CallId::ItemRun ? CallId::Run : CallId::Select, {Upper(name), s(1)});
+            return delegate(job.call == CallId::ItemRun ? CallId::Run : CallId::Select, {Upper(name), job.S(1)});
         }
         case CallId::ItemStart:
             if (!selectedOnly()) return;
@@ -881,19 +876,17 @@ void SimController::CompleteItems(Job& job) {
 
 void SimController::CompleteModuleCode(Job& job) {
     const std::int16_t h = job.handle;
-    const auto s = [&](std::size_t i) { return i < job.s.size() ? job.s[i] : std::wstring(); };
-    const auto n = [&](std::size_t i) { return i < job.n.size() ? job.n[i] : 0; };
     const auto fail = [&](const std::wstring& why) { Refuse(h, job.call, why); };
 
     if (job.call == CallId::ModuleCodeOpen) {
         // (module, flags, edit mode, -, -): flag 1 opens the data list; mode 2 opens to view,
         // anything else to edit. The two texts say who opens it; the simulator keeps nothing of them.
-        std::wstring name = s(0);
-        if ((n(0) & 1) && TypeForName(name) == ItemType::File) name += L".DAT";
+        std::wstring name = job.S(0);
+        if ((job.N(0) & 1) && TypeForName(name) == ItemType::File) name += L".DAT";
         std::wstring full;
         SimItem* item = Module(name, full);
-        if (item == nullptr || !item->IsText()) return fail(L"No module '" + s(0) + L"'");
-        const bool edit = n(1) != 2;
+        if (item == nullptr || !item->IsText()) return fail(L"No module '" + job.S(0) + L"'");
+        const bool edit = job.N(1) != 2;
         if (edit && !m_fs.Writable(*item, full)) return fail(m_fs.Why());
         if (edit && OpenForEdit(full)) return fail(full + L" is open for editing");
         if (m_code.size() >= kMaxOpenCode) return fail(L"Too many modules open");
@@ -904,9 +897,9 @@ void SimController::CompleteModuleCode(Job& job) {
         return FinishWith(h, {std::int64_t{m_nextCode}});
     }
 
-    OpenCode* code = Code(n(0));
-    if (code == nullptr || m_code.find(static_cast<std::int32_t>(n(0)))->first == m_editor)
-        return fail(L"No module open under " + std::to_wstring(n(0)));
+    OpenCode* code = Code(job.N(0));
+    if (code == nullptr || m_code.find(static_cast<std::int32_t>(job.N(0)))->first == m_editor)
+        return fail(L"No module open under " + std::to_wstring(job.N(0)));
     SimItem* item = m_fs.Find(code->path);
     auto& lines = item->lines;
     const auto size = static_cast<std::int64_t>(lines.size());
@@ -930,19 +923,19 @@ void SimController::CompleteModuleCode(Job& job) {
             return FinishWith(h, {size, std::int64_t{item->type == ItemType::Data ? 2 : 1}});
         case CallId::ModuleCodeClose: {
             // Save flag 0 throws the changes away.
-            if (code->edit && n(1) == 0 && lines != code->original) {
+            if (code->edit && job.N(1) == 0 && lines != code->original) {
                 lines = code->original;
                 EditLines(*code, change::kWritten);
             }
             m_fs.Touch(code->path, change::kOpened);
-            m_code.erase(static_cast<std::int32_t>(n(0)));
+            m_code.erase(static_cast<std::int32_t>(job.N(0)));
             return Finish(h, 1);
         }
         case CallId::ModuleCodeGetLines: {
             // From the first line given (below 1: line 1), count lines (0 or less: to the end).
-            const std::int64_t first = std::max<std::int64_t>(1, n(1));
+            const std::int64_t first = std::max<std::int64_t>(1, job.N(1));
             if (first > size + 1) return fail(L"No line " + std::to_wstring(first) + L" in " + code->path);
-            const std::int64_t last = n(2) <= 0 ? size : std::min(size, first + n(2) - 1);
+            const std::int64_t last = job.N(2) <= 0 ? size : std::min(size, first + job.N(2) - 1);
             StringArray out(at(first), at(last + 1));
             item->accessed = Stamp();
             return FinishWith(h, {std::move(out)});
@@ -951,65 +944,65 @@ void SimController::CompleteModuleCode(Job& job) {
             // Before the line given; 0 or past the end appends.
             if (!editable()) return;
             const StringArray add = job.lists.empty() ? StringArray{} : job.lists[0];
-            const std::int64_t before = n(1) < 1 || n(1) > size ? size + 1 : n(1);
+            const std::int64_t before = job.N(1) < 1 || job.N(1) > size ? size + 1 : job.N(1);
             lines.insert(at(before), add.begin(), add.end());
             EditLines(*code, change::kInserted);
             return Finish(h, 1);
         }
         case CallId::ModuleCodeDeleteLines:
-            if (!editable() || !range(n(1), n(2))) return;
-            lines.erase(at(n(1)), at(n(1) + n(2)));
+            if (!editable() || !range(job.N(1), job.N(2))) return;
+            lines.erase(at(job.N(1)), at(job.N(1) + job.N(2)));
             EditLines(*code, change::kDeleted);
             return Finish(h, 1);
         case CallId::ModuleCodeReplaceLines: {
             // The lines replaced come back.
-            if (!editable() || !range(n(1), n(2))) return;
-            StringArray old(at(n(1)), at(n(1) + n(2)));
+            if (!editable() || !range(job.N(1), job.N(2))) return;
+            StringArray old(at(job.N(1)), at(job.N(1) + job.N(2)));
             const StringArray add = job.lists.empty() ? StringArray{} : job.lists[0];
-            lines.erase(at(n(1)), at(n(1) + n(2)));
-            lines.insert(at(n(1)), add.begin(), add.end());
+            lines.erase(at(job.N(1)), at(job.N(1) + job.N(2)));
+            lines.insert(at(job.N(1)), add.begin(), add.end());
             EditLines(*code, change::kChanged);
             return FinishWith(h, {std::move(old)});
         }
         case CallId::ModuleCodeRedeclare:
             // (handle, name, parameters, -): an empty name keeps the name.
             if (!editable()) return;
-            if (!Redeclare(lines, s(0), std::wstring_view(s(1)))) return fail(L"Cannot redeclare " + code->path + L" as '" + s(0) + L"'");
+            if (!Redeclare(lines, job.S(0), std::wstring_view(job.S(1)))) return fail(L"Cannot redeclare " + code->path + L" as '" + job.S(0) + L"'");
             EditLines(*code, change::kChanged);
             return Finish(h, 1);
         case CallId::ModuleCodeFind: {
             // (handle, text, line, column, end line, end column, forward, whole word, match
             // case, wrap) -> line, column, length, hits in the range; line 0: not found.
             FindOptions o;
-            o.line = static_cast<std::int32_t>(n(1));
-            o.column = static_cast<std::int32_t>(n(2));
-            o.endLine = static_cast<std::int32_t>(n(3));
-            o.endColumn = static_cast<std::int32_t>(n(4));
-            o.forward = n(5) != 0;
-            o.wholeWord = n(6) != 0;
-            o.matchCase = n(7) != 0;
-            o.wrap = n(8) != 0;
-            const FindHit hit = Find(lines, s(0), o);
+            o.line = static_cast<std::int32_t>(job.N(1));
+            o.column = static_cast<std::int32_t>(job.N(2));
+            o.endLine = static_cast<std::int32_t>(job.N(3));
+            o.endColumn = static_cast<std::int32_t>(job.N(4));
+            o.forward = job.N(5) != 0;
+            o.wholeWord = job.N(6) != 0;
+            o.matchCase = job.N(7) != 0;
+            o.wrap = job.N(8) != 0;
+            const FindHit hit = Find(lines, job.S(0), o);
             return FinishWith(h, {std::int64_t{hit.line}, std::int64_t{hit.column}, std::int64_t{hit.length}, std::int64_t{hit.count}});
         }
         case CallId::ModuleCodeFindStruct: {
             // (handle, line, kind, enclosing) -> line, kind, text; line 0: none.
-            if (n(2) < 0 || n(2) > 6) return fail(L"Structure kind is 0 to 6");
-            const StructHit hit = FindStruct(lines, static_cast<std::int32_t>(n(1)), static_cast<StructKind>(n(2)), n(3) == 1);
+            if (job.N(2) < 0 || job.N(2) > 6) return fail(L"Structure kind is 0 to 6");
+            const StructHit hit = FindStruct(lines, static_cast<std::int32_t>(job.N(1)), static_cast<StructKind>(job.N(2)), job.N(3) == 1);
             return FinishWith(h, {std::int64_t{hit.line}, std::int64_t{static_cast<std::int32_t>(hit.kind)}, hit.text});
         }
         case CallId::ModuleCodeSelect:
-            if (n(1) < 0 || n(1) > size) return fail(L"No line " + std::to_wstring(n(1)) + L" in " + code->path);
-            code->selected = static_cast<std::int32_t>(n(1));
+            if (job.N(1) < 0 || job.N(1) > size) return fail(L"No line " + std::to_wstring(job.N(1)) + L" in " + code->path);
+            code->selected = static_cast<std::int32_t>(job.N(1));
             return Finish(h, 1);
         case CallId::ModuleCodeSelectLine: {
             // Selects the line if it still starts with the text given (blanks and case aside),
             // so that a line changed meanwhile is not taken by mistake.
-            if (n(1) < 1 || n(1) > size) return fail(L"No line " + std::to_wstring(n(1)) + L" in " + code->path);
-            const std::wstring want = Upper(Trim(s(0)));
-            if (!Upper(Trim(lines[static_cast<std::size_t>(n(1) - 1)])).starts_with(want))
-                return fail(L"Line " + std::to_wstring(n(1)) + L" does not start with '" + s(0) + L"'");
-            code->selected = static_cast<std::int32_t>(n(1));
+            if (job.N(1) < 1 || job.N(1) > size) return fail(L"No line " + std::to_wstring(job.N(1)) + L" in " + code->path);
+            const std::wstring want = Upper(Trim(job.S(0)));
+            if (!Upper(Trim(lines[static_cast<std::size_t>(job.N(1) - 1)])).starts_with(want))
+                return fail(L"Line " + std::to_wstring(job.N(1)) + L" does not start with '" + job.S(0) + L"'");
+            code->selected = static_cast<std::int32_t>(job.N(1));
             return Finish(h, 1);
         }
         default: return Finish(h, 0);
@@ -1021,21 +1014,19 @@ void SimController::CompleteModuleCode(Job& job) {
 
 void SimController::CompleteModuleInfo(Job& job) {
     const std::int16_t h = job.handle;
-    const auto s = [&](std::size_t i) { return i < job.s.size() ? job.s[i] : std::wstring(); };
-    const auto n = [&](std::size_t i) { return i < job.n.size() ? job.n[i] : 0; };
     const auto fail = [&](const std::wstring& why) { Refuse(h, job.call, why); };
 
     switch (job.call) {
-        case CallId::NotifyVolume: return Watching(h, job.call, Watch::Volume, s(0), static_cast<std::uint32_t>(n(0)), n(1));
-        case CallId::NotifyItem: return Watching(h, job.call, Watch::Item, s(0), static_cast<std::uint32_t>(n(0)), n(1));
-        case CallId::NotifyModuleInformation: return Watching(h, job.call, Watch::Info, s(0), static_cast<std::uint32_t>(n(0)), n(1));
-        case CallId::NotifyModuleCode: return Watching(h, job.call, Watch::Code, s(0), static_cast<std::uint32_t>(n(0)), n(1));
+        case CallId::NotifyVolume: return Watching(h, job.call, Watch::Volume, job.S(0), static_cast<std::uint32_t>(job.N(0)), job.N(1));
+        case CallId::NotifyItem: return Watching(h, job.call, Watch::Item, job.S(0), static_cast<std::uint32_t>(job.N(0)), job.N(1));
+        case CallId::NotifyModuleInformation: return Watching(h, job.call, Watch::Info, job.S(0), static_cast<std::uint32_t>(job.N(0)), job.N(1));
+        case CallId::NotifyModuleCode: return Watching(h, job.call, Watch::Code, job.S(0), static_cast<std::uint32_t>(job.N(0)), job.N(1));
         case CallId::ErrorList: {
             // One module, or every module with errors when empty.
             StringArray modules, texts;
             DWordArray lineNos, columns, numbers;
             std::wstring full;
-            if (!s(0).empty() && Module(s(0), full) == nullptr) return fail(L"No module '" + s(0) + L"'");
+            if (!job.S(0).empty() && Module(job.S(0), full) == nullptr) return fail(L"No module '" + job.S(0) + L"'");
             for (const auto& [path, errors] : m_errors) {
                 if (!full.empty() && path != full) continue;
                 for (const auto& e : errors) {
@@ -1051,19 +1042,19 @@ void SimController::CompleteModuleInfo(Job& job) {
         case CallId::ErrorGetProp: {
             // The n-th error (from 1) of a module -> module, line, column, number, text.
             std::wstring full;
-            if (Module(s(0), full) == nullptr) return fail(L"No module '" + s(0) + L"'");
+            if (Module(job.S(0), full) == nullptr) return fail(L"No module '" + job.S(0) + L"'");
             const auto it = m_errors.find(full);
-            if (it == m_errors.end() || n(0) < 1 || n(0) > static_cast<std::int64_t>(it->second.size()))
-                return fail(L"No error " + std::to_wstring(n(0)) + L" in " + full);
-            const CodeError& e = it->second[static_cast<std::size_t>(n(0) - 1)];
+            if (it == m_errors.end() || job.N(0) < 1 || job.N(0) > static_cast<std::int64_t>(it->second.size()))
+                return fail(L"No error " + std::to_wstring(job.N(0)) + L" in " + full);
+            const CodeError& e = it->second[static_cast<std::size_t>(job.N(0) - 1)];
             return FinishWith(h, {full, std::int64_t{e.line}, std::int64_t{e.column}, std::int64_t{e.number}, e.text});
         }
         default: break;
     }
 
     std::wstring full;
-    SimItem* item = Module(s(0), full);
-    if (item == nullptr) return fail(L"No module '" + s(0) + L"'");
+    SimItem* item = Module(job.S(0), full);
+    if (item == nullptr) return fail(L"No module '" + job.S(0) + L"'");
     switch (job.call) {
         case CallId::ModuleInformationGetProp: {
             // Source type 1: code with data list, 2: code alone, 3: data list, 0: other file.
@@ -1099,32 +1090,32 @@ void SimController::CompleteModuleInfo(Job& job) {
         case CallId::ModuleInformationSetProp: {
             // (module, flags, read-only, hidden, comment, user).
             if (item->attributes & attr::kSystem) return fail(full + L" belongs to the controller");
-            if (s(1).size() > kMaxText) return fail(L"Comment longer than 256 characters");
-            if (s(2).size() > kMaxUser) return fail(L"User name longer than 32 characters");
-            item->attributes = (item->attributes & ~(attr::kReadOnly | attr::kHidden)) | (n(1) ? attr::kReadOnly : 0) |
-                               (n(2) ? attr::kHidden : 0);
-            item->comment = s(1);
-            item->user = s(2);
+            if (job.S(1).size() > kMaxText) return fail(L"Comment longer than 256 characters");
+            if (job.S(2).size() > kMaxUser) return fail(L"User name longer than 32 characters");
+            item->attributes = (item->attributes & ~(attr::kReadOnly | attr::kHidden)) | (job.N(1) ? attr::kReadOnly : 0) |
+                               (job.N(2) ? attr::kHidden : 0);
+            item->comment = job.S(1);
+            item->user = job.S(2);
             m_fs.Touch(full, change::kProperties);
             return Finish(h, 1);
         }
         case CallId::ModuleInformationGetUserAttribute: {
-            const auto it = item->userAttributes.find(Upper(s(1)));
-            if (it == item->userAttributes.end()) return fail(full + L" has no user attribute '" + s(1) + L"'");
+            const auto it = item->userAttributes.find(Upper(job.S(1)));
+            if (it == item->userAttributes.end()) return fail(full + L" has no user attribute '" + job.S(1) + L"'");
             return FinishWith(h, {it->second});
         }
         case CallId::ModuleInformationSetUserAttribute: {
             // An empty value removes the attribute.
-            const std::wstring key = Upper(s(1));
+            const std::wstring key = Upper(job.S(1));
             if (key.empty() || key.size() > 32) return fail(L"User attribute names have 1 to 32 characters");
-            if (s(2).size() > kMaxText) return fail(L"User attribute value longer than 256 characters");
+            if (job.S(2).size() > kMaxText) return fail(L"User attribute value longer than 256 characters");
             if (item->attributes & attr::kSystem) return fail(full + L" belongs to the controller");
-            if (s(2).empty()) {
-                if (item->userAttributes.erase(key) == 0) return fail(full + L" has no user attribute '" + s(1) + L"'");
+            if (job.S(2).empty()) {
+                if (item->userAttributes.erase(key) == 0) return fail(full + L" has no user attribute '" + job.S(1) + L"'");
             } else {
                 if (!item->userAttributes.count(key) && item->userAttributes.size() >= kMaxUserAttributes)
                     return fail(full + L" has 32 user attributes already");
-                item->userAttributes[key] = s(2);
+                item->userAttributes[key] = job.S(2);
             }
             m_fs.Touch(full, change::kUserAttr);
             return Finish(h, 1);
@@ -1168,8 +1159,6 @@ std::wstring SimController::AxesText() const {
 
 void SimController::CompleteMotion(Job& job) {
     const std::int16_t h = job.handle;
-    const auto s = [&](std::size_t i) { return i < job.s.size() ? job.s[i] : std::wstring(); };
-    const auto n = [&](std::size_t i) { return i < job.n.size() ? job.n[i] : 0; };
     const auto fail = [&](const std::wstring& why) { Refuse(h, job.call, why); };
     const std::wstring mode = m_vars.Show(L"$MODE_OP").value_or(L"");
     switch (job.call) {
@@ -1185,22 +1174,22 @@ void SimController::CompleteMotion(Job& job) {
         case CallId::Adjust: {
             // (axis, angle): sets the axis's angle; only while installing.
             if (!m_install) return fail(L"Adjusting needs the install mode: Install first");
-            if (n(0) < 1 || n(0) > 6) return fail(L"Axis is 1 to 6");
-            const std::wstring text = Trim(s(0));
+            if (job.N(0) < 1 || job.N(0) > 6) return fail(L"Axis is 1 to 6");
+            const std::wstring text = Trim(job.S(0));
             wchar_t* end = nullptr;
             const double v = std::wcstod(text.c_str(), &end);
-            if (text.empty() || *end != L'\0' || !std::isfinite(v) || std::abs(v) > 360) return fail(L"Angle is -360 to 360, not '" + s(0) + L"'");
-            m_axes[static_cast<std::size_t>(n(0) - 1)] = v;
+            if (text.empty() || *end != L'\0' || !std::isfinite(v) || std::abs(v) > 360) return fail(L"Angle is -360 to 360, not '" + job.S(0) + L"'");
+            m_axes[static_cast<std::size_t>(job.N(0) - 1)] = v;
             SetState(L"$AXIS_ACT", AxesText());
             return Finish(h, 1);
         }
         case CallId::Move:
         case CallId::MoveOff: {
             // (axis, plus): an axis jogs in the test modes until Move Off.
-            if (n(0) < 1 || n(0) > 6) return fail(L"Axis is 1 to 6");
-            const int axis = static_cast<int>(n(0)) * (n(1) ? 1 : -1);
+            if (job.N(0) < 1 || job.N(0) > 6) return fail(L"Axis is 1 to 6");
+            const int axis = static_cast<int>(job.N(0)) * (job.N(1) ? 1 : -1);
             if (job.call == CallId::MoveOff) {
-                if (m_jogAxis == 0 || std::abs(m_jogAxis) != n(0)) return fail(L"Axis " + std::to_wstring(n(0)) + L" is not jogging");
+                if (m_jogAxis == 0 || std::abs(m_jogAxis) != job.N(0)) return fail(L"Axis " + std::to_wstring(job.N(0)) + L" is not jogging");
                 m_jogAxis = 0;
                 return Finish(h, 1);
             }
@@ -1221,15 +1210,15 @@ void SimController::CompleteMotion(Job& job) {
             if (mode == L"#EX") return fail(L"Operating mode #EX: the external controller moves the robot");
             const bool relative = job.call == CallId::RobMovePTP_REL || job.call == CallId::RobMoveLIN_REL;
             std::array<std::optional<double>, 6> frame;
-            std::wstring text = s(0);
+            std::wstring text = job.S(0);
             if (!relative) {
                 if (const auto point = PointText(Upper(Trim(text)))) text = *point;
             }
-            if (!ParseFrame(text, frame)) return fail(L"No point or frame '" + s(0) + L"'");
+            if (!ParseFrame(text, frame)) return fail(L"No point or frame '" + job.S(0) + L"'");
             Motion m;
             m.handle = h;
             m.verb = (job.call == CallId::RobMovePTP || job.call == CallId::RobMovePTP_REL ? L"PTP" : L"LIN") +
-                     std::wstring(relative ? L"_REL " : L" ") + Trim(s(0));
+                     std::wstring(relative ? L"_REL " : L" ") + Trim(job.S(0));
             m.from = m_pos;
             for (std::size_t i = 0; i < 6; ++i) m.to[i] = relative ? m_pos[i] + frame[i].value_or(0) : frame[i].value_or(m_pos[i]);
             m.next = m_now + m_cfg.step;
@@ -1277,24 +1266,22 @@ void SimController::EndMotion(bool reached) {
 
 void SimController::CompleteLog(Job& job) {
     const std::int16_t h = job.handle;
-    const auto s = [&](std::size_t i) { return i < job.s.size() ? job.s[i] : std::wstring(); };
-    const auto n = [&](std::size_t i) { return i < job.n.size() ? job.n[i] : 0; };
     switch (job.call) {
         case CallId::LogAddItem: {
             const StringArray params = job.lists.empty() ? StringArray{} : job.lists[0];
             const BoolArray flags = job.flags.empty() ? BoolArray{} : job.flags[0];
             const std::int32_t number =
-                m_log.AddItem(Stamp(), s(0), s(1), static_cast<std::int32_t>(n(0)), static_cast<std::int16_t>(n(1)), s(2), s(3),
-                              s(4), params, std::vector<bool>(flags.begin(), flags.end()), s(5),
-                              static_cast<std::int32_t>(n(2)), static_cast<std::int32_t>(n(3)));
+                m_log.AddItem(Stamp(), job.S(0), job.S(1), static_cast<std::int32_t>(job.N(0)), static_cast<std::int16_t>(job.N(1)), job.S(2), job.S(3),
+                              job.S(4), params, std::vector<bool>(flags.begin(), flags.end()), job.S(5),
+                              static_cast<std::int32_t>(job.N(2)), static_cast<std::int32_t>(job.N(3)));
             return FinishWith(h, {std::int64_t{number}});
         }
         case CallId::AddLogEntry:
-            m_log.AddEntry(Stamp(), s(0), s(1), static_cast<std::uint32_t>(n(0)), static_cast<std::int16_t>(n(1)), s(2), s(3), s(4),
-                           static_cast<std::int32_t>(n(2)), s(5), static_cast<std::int32_t>(n(3)));
+            m_log.AddEntry(Stamp(), job.S(0), job.S(1), static_cast<std::uint32_t>(job.N(0)), static_cast<std::int16_t>(job.N(1)), job.S(2), job.S(3), job.S(4),
+                           static_cast<std::int32_t>(job.N(2)), job.S(5), static_cast<std::int32_t>(job.N(3)));
             return Finish(h, 1);
         case CallId::LogOCGetItem: {
-            const LogRecord* r = m_log.Find(static_cast<std::int32_t>(n(0)));
+            const LogRecord* r = m_log.Find(static_cast<std::int32_t>(job.N(0)));
             if (r == nullptr) return Finish(h, 0);
             return FinishWith(h, {std::int64_t{r->number}, Stamped{r->stamp}, std::int64_t{static_cast<std::int32_t>(r->kind)},
                                   r->origin, r->module, std::int64_t{r->code}, std::int64_t{r->level}, r->text1, r->text2,
@@ -1304,9 +1291,9 @@ void SimController::CompleteLog(Job& job) {
         case CallId::FlushLog: m_log.Flush(Stamp()); return Finish(h, 1);
         case CallId::GetLogHeader: return FinishWith(h, {StringArray(m_log.Header())});
         case CallId::LogGetConfig: return FinishWith(h, {std::int64_t{m_log.Config()}});
-        case CallId::LogSetConfig: return Finish(h, m_log.SetConfig(n(0)) ? 1 : 0);
+        case CallId::LogSetConfig: return Finish(h, m_log.SetConfig(job.N(0)) ? 1 : 0);
         case CallId::GetLogEntries: {
-            const auto lines = m_log.Lines(static_cast<std::uint32_t>(n(0)), static_cast<std::uint32_t>(n(1)));
+            const auto lines = m_log.Lines(static_cast<std::uint32_t>(job.N(0)), static_cast<std::uint32_t>(job.N(1)));
             if (!lines) return Finish(h, 0);
             return FinishWith(h, {StringArray(*lines)});
         }
