@@ -66,26 +66,39 @@ std::wstring FormatUtc(std::uint64_t ticks, bool withDate) {
 SimLog::SimLog(std::wstring controller, std::size_t capacity, std::size_t traceLines)
     : m_controller(std::move(controller)), m_capacity(std::max<std::size_t>(capacity, 1)), m_traceLimit(traceLines) {}
 
+namespace {
+
+// The fields every kind of record has, with texts cut to size.
+LogRecord Common(LogKind kind, std::uint64_t stamp, const std::wstring& origin, const std::wstring& module,
+                 std::uint32_t code, std::int16_t level, const std::wstring& text1, const std::wstring& text2,
+                 const std::wstring& text3, std::int32_t logClass) {
+    LogRecord r;
+    r.stamp = stamp;
+    r.kind = kind;
+    r.origin = Cut(origin);
+    r.module = Cut(module);
+    r.code = code;
+    r.level = level;
+    r.text1 = Cut(text1);
+    r.text2 = Cut(text2);
+    r.text3 = Cut(text3);
+    r.logClass = logClass;
+    return r;
+}
+
+}  // namespace
+
 std::int32_t SimLog::AddItem(std::uint64_t stamp, const std::wstring& origin, const std::wstring& module,
                              std::int32_t code, std::int16_t level, const std::wstring& text1,
                              const std::wstring& text2, const std::wstring& text3,
                              const std::vector<std::wstring>& params, const std::vector<bool>& flags,
                              const std::wstring& marker, std::int32_t logClass, std::int32_t logType) {
     if ((m_config & kKeepItems) == 0) return 0;
-    LogRecord r;
-    r.stamp = stamp;
-    r.kind = LogKind::Item;
-    r.origin = Cut(origin);
-    r.module = Cut(module);
-    r.code = static_cast<std::uint32_t>(code);
-    r.level = level;
-    r.text1 = Cut(text1);
-    r.text2 = Cut(text2);
-    r.text3 = Cut(text3);
+    LogRecord r = Common(LogKind::Item, stamp, origin, module, static_cast<std::uint32_t>(code), level, text1, text2,
+                         text3, logClass);
     r.params = CutAll(params);
     r.flags.assign(flags.begin(), flags.begin() + static_cast<std::ptrdiff_t>(std::min(flags.size(), kMaxLogArray)));
     r.marker = Cut(marker);
-    r.logClass = logClass;
     r.logType = logType;
     return Store(std::move(r));
 }
@@ -95,18 +108,8 @@ std::int32_t SimLog::AddEntry(std::uint64_t stamp, const std::wstring& origin, c
                               const std::wstring& text2, const std::wstring& text3, std::int32_t extra,
                               const std::wstring& marker, std::int32_t logClass) {
     if ((m_config & kKeepEntries) == 0) return 0;
-    LogRecord r;
-    r.stamp = stamp;
-    r.kind = LogKind::Entry;
-    r.origin = Cut(origin);
-    r.module = Cut(module);
-    r.code = code;
-    r.level = level;
-    r.text1 = Cut(text1);
-    r.text2 = Cut(text2);
-    r.text3 = Cut(text3);
+    LogRecord r = Common(LogKind::Entry, stamp, origin, module, code, level, text1, text2, text3, logClass);
     r.marker = Cut(marker);
-    r.logClass = logClass;
     r.extra = extra;
     return Store(std::move(r));
 }
@@ -115,18 +118,7 @@ std::int32_t SimLog::AddOwn(std::uint64_t stamp, const std::wstring& origin, con
                             std::uint32_t code, std::int16_t level, const std::wstring& text1,
                             const std::wstring& text2, const std::wstring& text3, std::int32_t logClass) {
     if ((m_config & kKeepOwn) == 0) return 0;
-    LogRecord r;
-    r.stamp = stamp;
-    r.kind = LogKind::Controller;
-    r.origin = Cut(origin);
-    r.module = Cut(module);
-    r.code = code;
-    r.level = level;
-    r.text1 = Cut(text1);
-    r.text2 = Cut(text2);
-    r.text3 = Cut(text3);
-    r.logClass = logClass;
-    return Store(std::move(r));
+    return Store(Common(LogKind::Controller, stamp, origin, module, code, level, text1, text2, text3, logClass));
 }
 
 std::int32_t SimLog::Store(LogRecord r) {
