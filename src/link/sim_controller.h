@@ -173,6 +173,8 @@ private:
     void PostChanges();
     void Watching(std::int16_t h, CallId call, Watch watch, const std::wstring& target, std::uint32_t mask, std::int64_t flags);
     SimItem* Module(const std::wstring& path, std::wstring& full);
+    // A module (part 1: its data list) that may be edited now; else why not.
+    SimItem* EditableModule(const std::wstring& name, std::int64_t part, std::wstring& full, std::wstring& why);
     std::optional<std::wstring> Analyse(const std::wstring& full, SimItem& item);
     OpenCode* Code(std::int64_t handle);
     bool EditLines(OpenCode& code, std::uint32_t mask);

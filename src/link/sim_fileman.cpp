@@ -361,6 +361,18 @@ void SimController::CompleteFiles(Job& job) {
 // ---------------------------------------------------------------------------------------
 // "Editor": the controller's editor and the one-shot OC edits
 
+SimItem* SimController::EditableModule(const std::wstring& name, std::int64_t part, std::wstring& full, std::wstring& why) {
+    // Part 0 is the code, 1 the data list.
+    std::wstring path = name;
+    if (part == 1 && TypeForName(path) == ItemType::File) path += L".DAT";
+    SimItem* item = Module(path, full);
+    if (item == nullptr || !item->IsText()) why = L"No module '" + name + L"'";
+    else if (!m_fs.Writable(*item, full)) why = m_fs.Why();
+    else if (OpenForEdit(full)) why = full + L" is open for editing";
+    else return item;
+    return nullptr;
+}
+
 void SimController::CompleteEditor(Job& job) {
     const std::int16_t h = job.handle;
     const auto fail = [&](const std::wstring& why) { Refuse(h, job.call, why); };
@@ -381,14 +393,10 @@ void SimController::CompleteEditor(Job& job) {
         case CallId::OCEditRedecl:
         case CallId::OCEditDelete:
         case CallId::OCEditDeleteBlock: {
-            // Part 0 is the code, 1 the data list; the module is opened, edited and saved in one.
-            std::wstring name = job.S(0);
-            if (job.N(0) == 1 && TypeForName(name) == ItemType::File) name += L".DAT";
-            std::wstring full;
-            SimItem* item = Module(name, full);
-            if (item == nullptr || !item->IsText()) return fail(L"No module '" + job.S(0) + L"'");
-            if (!m_fs.Writable(*item, full)) return fail(m_fs.Why());
-            if (OpenForEdit(full)) return fail(full + L" is open for editing");
+            // The module is opened, edited and saved in one.
+            std::wstring full, why;
+            SimItem* item = EditableModule(job.S(0), job.N(0), full, why);
+            if (item == nullptr) return fail(why);
             auto& lines = item->lines;
             const auto size = static_cast<std::int64_t>(lines.size());
             const std::int64_t line = job.N(1);
@@ -429,13 +437,9 @@ void SimController::CompleteEditor(Job& job) {
         }
         case CallId::EditOpen: {
             if (m_editor != 0 && Code(m_editor) != nullptr) return fail(L"The editor holds " + m_code[m_editor].path + L": close it first");
-            std::wstring name = job.S(0);
-            if (job.N(0) == 1 && TypeForName(name) == ItemType::File) name += L".DAT";
-            std::wstring full;
-            SimItem* item = Module(name, full);
-            if (item == nullptr || !item->IsText()) return fail(L"No module '" + job.S(0) + L"'");
-            if (!m_fs.Writable(*item, full)) return fail(m_fs.Why());
-            if (OpenForEdit(full)) return fail(full + L" is open for editing");
+            std::wstring full, why;
+            SimItem* item = EditableModule(job.S(0), job.N(0), full, why);
+            if (item == nullptr) return fail(why);
             if (m_code.size() >= kMaxOpenCode) return fail(L"Too many modules open");
             m_nextCode = m_nextCode >= INT32_MAX ? 1 : m_nextCode + 1;
             m_code[m_nextCode] = {full, true, item->lines, 0};
