@@ -154,11 +154,14 @@ void SimController::PostChanges() {
             std::uint32_t heard = 0;
             switch (st.watch) {
                 case Watch::Volume: heard = st.key.empty() || ev.volume == st.key ? ~0u : 0; break;
-                case Watch::Item:
-                    if (ev.path == st.key || (st.below && ev.path.rfind(st.key + L"/", 0) == 0)) heard = change::kItemBits;
+                case Watch::Item: {
+                    // A volume's root is "USER:/", a folder "USER:/R1".
+                    const std::wstring below = st.key.ends_with(L'/') ? st.key : st.key + L"/";
+                    if (ev.path == st.key || (st.below && ev.path.rfind(below, 0) == 0)) heard = change::kItemBits;
                     // Formatting a volume takes every item on it.
                     if (ev.path.empty() && st.key.rfind(ev.volume + L":", 0) == 0) heard = change::kFormatted;
                     break;
+                }
                 case Watch::Info: heard = ev.path == st.key ? change::kInfoBits : 0; break;
                 case Watch::Code: heard = ev.path == st.key ? change::kCodeBits : 0; break;
                 default: break;

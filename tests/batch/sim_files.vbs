@@ -97,3 +97,14 @@ field 1 1
 field 2 100
 menu 32900
 wait
+# A watch on a volume's root with flag 1 hears what lands anywhere on it.
+field 1 CARD:
+field 2 0
+field 3 1
+menu 32885
+wait
+field 1 USER:/README.TXT
+field 2 CARD:/
+field 3
+menu 32725
+wait
