@@ -179,6 +179,8 @@ private:
     OpenCode* Code(std::int64_t handle);
     bool EditLines(OpenCode& code, std::uint32_t mask);
     bool OpenForEdit(const std::wstring& full) const;
+    // 0 closed, 1 open to edit, 2 open to view only.
+    std::int32_t OpenMode(const std::wstring& full) const;
     // Why an item (or a folder with what is below it) cannot go away now; empty when it can.
     std::wstring InUse(const std::wstring& full) const;
     std::wstring ListDir(const std::wstring& path, const std::wstring& pattern);

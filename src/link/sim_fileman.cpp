@@ -240,6 +240,14 @@ SimController::OpenCode* SimController::Code(std::int64_t handle) {
     return &it->second;
 }
 
+std::int32_t SimController::OpenMode(const std::wstring& full) const {
+    std::int32_t mode = 0;
+    for (const auto& [handle, code] : m_code) {
+        if (code.path == full) mode = code.edit ? 1 : (mode == 1 ? 1 : 2);
+    }
+    return mode;
+}
+
 bool SimController::OpenForEdit(const std::wstring& full) const {
     return std::any_of(m_code.begin(), m_code.end(), [&](const auto& c) { return c.second.edit && c.second.path == full; });
 }
@@ -634,11 +642,7 @@ void SimController::CompleteItems(Job& job) {
             std::wstring full;
             SimItem* item = find(job.S(0), full);
             if (item == nullptr) return fail(L"No item '" + job.S(0) + L"'");
-            std::int64_t mode = 0;
-            for (const auto& [ch, c] : m_code) {
-                if (c.path == full) mode = c.edit ? 1 : std::max<std::int64_t>(mode, 2);
-            }
-            if (OpenForEdit(full)) mode = 1;
+            const std::int64_t mode = OpenMode(full);
             return FinishWith(h, {std::int64_t{static_cast<std::int32_t>(item->type)}, full, std::int64_t{item->attributes},
                                   ItemSize(*item), Stamped{item->created}, Stamped{item->modified}, Stamped{item->accessed},
                                   mode});
@@ -1078,11 +1082,7 @@ void SimController::CompleteModuleInfo(Job& job) {
                 if (m_errors.count(path)) return 3;
                 return it->analysedClean ? 2 : 1;
             };
-            std::int64_t open = 0;
-            for (const auto& [ch, c] : m_code) {
-                if (c.path == full) open = c.edit ? 1 : std::max<std::int64_t>(open, 2);
-            }
-            if (OpenForEdit(full)) open = 1;
+            const std::int64_t open = OpenMode(full);
             const auto errors = m_errors.count(full) ? static_cast<std::int64_t>(m_errors[full].size()) : 0;
             const auto a = item->attributes;
             return FinishWith(h, {source, codeItem ? static_cast<std::int64_t>(codeItem->lines.size()) : 0,
