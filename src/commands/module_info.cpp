@@ -43,12 +43,7 @@ constexpr ResultFn SetPropText = FixedResult<L"ModuleInformationSetProp o.k.", &
 std::int16_t GetUserAttribute(CConsole& c) {
     return c.Link().ModuleInformationGetUserAttribute(c.Param(1), c.Param(2));
 }
-int GetUserAttributeText(CConsole& c, std::int16_t h, std::wstring& message) {
-    std::wstring value;
-    const int r = c.Link().ModuleInformationGetUserAttributeResult(h, value);
-    message = Format(L"ModuleInformationGetUserAttribute %s", value);
-    return r;
-}
+constexpr ResultFn GetUserAttributeText = ValueResult<L"ModuleInformationGetUserAttribute %s", &link::CPlexa::ModuleInformationGetUserAttributeResult>;
 
 std::int16_t SetUserAttribute(CConsole& c) {
     return c.Link().ModuleInformationSetUserAttribute(c.Param(1), c.Param(2), c.Param(3));

@@ -13,12 +13,7 @@ namespace {
 using link::StringArray;
 
 std::int16_t GetActiveModule(CConsole& c) { return c.Link().GetActiveModule(c.Param(1)); }
-int GetActiveModuleText(CConsole& c, std::int16_t h, std::wstring& message) {
-    std::wstring module;
-    const int r = c.Link().GetActiveModuleResult(h, module);
-    message = Format(L"GetActiveModule: %s", module);
-    return r;
-}
+constexpr ResultFn GetActiveModuleText = ValueResult<L"GetActiveModule: %s", &link::CPlexa::GetActiveModuleResult>;
 
 std::int16_t VolumeGetProp(CConsole& c) { return c.Link().VolumeGetProp(c.Param(1)); }
 int VolumeGetPropText(CConsole& c, std::int16_t h, std::wstring& message) {
@@ -47,20 +42,10 @@ int VolumeNameListText(CConsole& c, std::int16_t h, std::wstring& message) {
 }
 
 std::int16_t GetFullName(CConsole& c) { return c.Link().GetFullName(c.Param(1)); }
-int GetFullNameText(CConsole& c, std::int16_t h, std::wstring& message) {
-    std::wstring name;
-    const int r = c.Link().GetFullNameResult(h, name);
-    message = Format(L"GetFullName:\n%s", name);
-    return r;
-}
+constexpr ResultFn GetFullNameText = ValueResult<L"GetFullName:\n%s", &link::CPlexa::GetFullNameResult>;
 
 std::int16_t GetVDXName(CConsole& c) { return c.Link().GetVDXName(c.Param(1)); }
-int GetVDXNameText(CConsole& c, std::int16_t h, std::wstring& message) {
-    std::wstring name;
-    const int r = c.Link().GetVDXNameResult(h, name);
-    message = Format(L"GetVDXName:\n%s", name);
-    return r;
-}
+constexpr ResultFn GetVDXNameText = ValueResult<L"GetVDXName:\n%s", &link::CPlexa::GetVDXNameResult>;
 
 constexpr auto I = RowKind::Item;
 constexpr auto Sep = RowKind::Separator;
