@@ -47,7 +47,7 @@ int main(int argc, char** argv) {
 
     Discard discard;
     std::ostream out(&discard);
-    vantel::batch::Runner runner(vantel::batch::Options{vantel::batch::LinkKind::Sim, false}, out);
+    vantel::batch::Runner runner(vantel::batch::Options{vantel::batch::LinkKind::Sim, false, {}}, out);
     runner.Open();
     auto& console = runner.Console();
     console.Field(1).Type(L"$OV_PRO");

@@ -10,9 +10,10 @@
 namespace {
 
 constexpr char kUsage[] =
-    "usage: vantel-batch [--link sim|script] [--trace] [SCRIPT]\n"
+    "usage: vantel-batch [--link sim|script] [--trace] [--journal FILE] [SCRIPT]\n"
     "Runs the console on a text surface, one script command per line (standard input\n"
-    "without SCRIPT). Exit status 0 at the script's end, 2 for a line that cannot be run.\n";
+    "without SCRIPT). --journal writes every event as JSON Lines to FILE. Exit status 0 at\n"
+    "the script's end, 2 for a line that cannot be run, 3 when FILE cannot be written.\n";
 
 int Usage(const std::string& problem) {
     std::cerr << "vantel-batch: " << problem << '\n' << kUsage;
@@ -28,6 +29,14 @@ int main(int argc, char** argv) {
         const std::string arg = argv[i];
         if (arg == "--trace") {
             options.trace = true;
+        } else if (arg == "--journal" || arg.rfind("--journal=", 0) == 0) {
+            if (arg == "--journal") {
+                if (i + 1 == argc) return Usage("--journal needs a file");
+                options.journal = argv[++i];
+            } else {
+                options.journal = arg.substr(std::strlen("--journal="));
+            }
+            if (options.journal.empty()) return Usage("--journal needs a file");
         } else if (arg == "--link" || arg.rfind("--link=", 0) == 0) {
             std::string kind;
             if (arg == "--link") {
@@ -65,5 +74,10 @@ int main(int argc, char** argv) {
     }
     std::istream& script = file.is_open() ? static_cast<std::istream&>(file) : std::cin;
     vantel::batch::Runner runner(options, std::cout);
+    std::string error;
+    if (!runner.OpenJournal(error)) {
+        std::cerr << "vantel-batch: journal: " << error << '\n';
+        return 3;
+    }
     return runner.Run(script, std::cerr);
 }

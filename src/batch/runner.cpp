@@ -19,7 +19,7 @@ constexpr auto kRecheck = std::chrono::milliseconds(20);
 }  // namespace
 
 Runner::Runner(const Options& options, std::ostream& out)
-    : m_out(out), m_surface(m_out), m_appPair(L"Plexa.Vantel", false) {
+    : m_journalPath(options.journal), m_out(out), m_surface(m_out), m_appPair(L"Plexa.Vantel", false) {
     std::unique_ptr<link::ILinkBackend> backend;
     if (options.link == LinkKind::Script) {
         auto scripted = std::make_unique<link::ScriptedLink>();
@@ -47,6 +47,13 @@ Runner::~Runner() {
     DestroyPostTarget(m_window);
 }
 
+bool Runner::OpenJournal(std::string& error) {
+    if (m_journalPath.empty()) return true;
+    if (!m_journalFile.OpenFile(m_journalPath, error)) return false;
+    m_console->GetJournal().Subscribe([this](const JournalEntry& e) { m_journalFile.Write(e); });
+    return true;
+}
+
 void Runner::Open() {
     m_console->LoadHistories();
     m_console->Start(m_window);
@@ -63,6 +70,10 @@ int Runner::Run(std::istream& script, std::ostream& err) {
             return 2;
         }
         if (closed) break;
+    }
+    if (m_journalFile.Failed()) {
+        err << "vantel-batch: journal: " << m_journalFile.Error() << '\n';
+        return 3;
     }
     return 0;
 }
@@ -113,6 +124,7 @@ bool Runner::Carry(const ScriptLine& line, bool& closed, std::string& error) {
         case Verb::Sleep: DispatchFor(static_cast<unsigned>(line.first)); return true;
         case Verb::Close:
             m_console->SaveHistories();
+            m_console->End(L"Histories gespeichert");
             closed = true;
             return true;
         case Verb::Handle:

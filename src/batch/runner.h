@@ -12,6 +12,7 @@
 #include "batch/batch_surface.h"
 #include "batch/script.h"
 #include "jobs/console.h"
+#include "jobs/journal_file.h"
 #include "link/scripted_link.h"
 #include "platform/registry.h"
 
@@ -22,6 +23,7 @@ enum class LinkKind { Sim, Script };
 struct Options {
     LinkKind link = LinkKind::Sim;
     bool trace = false;
+    std::string journal;  // a JSON Lines file for the journal; empty: none
 };
 
 class Runner {
@@ -35,9 +37,13 @@ public:
     // The dialog opens: histories loaded, then the console started on the window.
     void Open();
 
+    // Opens the journal file of options.journal, if any; false with the reason.
+    bool OpenJournal(std::string& error);
+
     // Opens the dialog and runs the script to its end or to its "close" line; 0, or 2
     // after writing "vantel-batch: line N: reason" to err for a line that cannot be read
-    // or carried out. Only "close" saves the histories.
+    // or carried out, or 3 when the journal file could not be written. Only "close"
+    // saves the histories.
     int Run(std::istream& script, std::ostream& err);
 
     // One line; false with the reason when it cannot be read or carried out. closed is
@@ -65,6 +71,8 @@ private:
     bool DispatchOne();
     void DispatchFor(unsigned ms);
 
+    std::string m_journalPath;
+    JournalFile m_journalFile;
     LineWriter m_out;
     BatchSurface m_surface;
     CRegPair m_appPair;

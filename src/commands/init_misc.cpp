@@ -24,7 +24,7 @@ std::int32_t OneFlag(const CConsole& c, int field) { return FieldEquals(c.Param(
 // Every pending job is forgotten: a late result finds no slot.
 void InitDirect(CConsole& c) {
     c.Link().Init(L"Vantel", L"", WM_PLEXA, c.Window(), 0, 0);
-    c.Slots().ClearAll();
+    c.ClearAllSlots();
 }
 // The slots stay as they are: a busy command keeps refusing until "&Init" or a notification frees it.
 void ExitDirect(CConsole& c) { c.Link().Exit(); }

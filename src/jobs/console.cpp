@@ -3,6 +3,7 @@
 #include "commands/catalogue.h"
 #include "jobs/convert.h"
 #include "jobs/messages.h"
+#include "link/trace_link.h"
 #include "platform/registry.h"
 
 namespace vantel {
@@ -43,10 +44,195 @@ std::wstring ListLines(const StringArray& strings, const BoolArray& flags) {
     return text;
 }
 
+// Hands every call to the link behind it, then tells the console what the call did.
+class ObservedLink final : public link::ILinkBackend {
+public:
+    using Observer = std::function<void(link::CallId, std::span<const link::LinkArg>, std::int32_t)>;
+    ObservedLink(std::unique_ptr<link::ILinkBackend> inner, Observer observer)
+        : m_inner(std::move(inner)), m_observer(std::move(observer)) {}
+
+    std::int32_t Invoke(link::CallId id, std::span<const link::LinkArg> args) override {
+        const std::int32_t ret = m_inner->Invoke(id, args);
+        m_observer(id, args, ret);
+        return ret;
+    }
+    std::size_t JobsInFlight() const override { return m_inner->JobsInFlight(); }
+
+private:
+    std::unique_ptr<link::ILinkBackend> m_inner;
+    Observer m_observer;
+};
+
 }  // namespace
 
+// Entries made while a scope lives belong to its context.
+class CConsole::ContextScope {
+public:
+    ContextScope(CConsole& console, Context context) : m_console(console) {
+        m_console.m_contexts.push_back(std::move(context));
+    }
+    ~ContextScope() { m_console.m_contexts.pop_back(); }
+    ContextScope(const ContextScope&) = delete;
+    ContextScope& operator=(const ContextScope&) = delete;
+
+private:
+    CConsole& m_console;
+};
+
 CConsole::CConsole(ISurface& surface, std::unique_ptr<link::ILinkBackend> link, CRegPair& appPair)
-    : m_surface(surface), m_link(std::move(link)), m_appPair(appPair) {}
+    : m_surface(surface),
+      m_link(std::make_unique<ObservedLink>(std::move(link),
+                                            [this](link::CallId id, std::span<const link::LinkArg> args,
+                                                   std::int32_t ret) { OnLinkCall(id, args, ret); })),
+      m_appPair(appPair) {}
+
+std::int64_t CConsole::NowMs() const {
+    if (monotonicMs) return monotonicMs();
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+JournalEntry CConsole::Entry(JournalKind kind) const {
+    JournalEntry e;
+    e.kind = kind;
+    if (!m_contexts.empty()) {
+        const Context& c = m_contexts.back();
+        e.id = c.id;
+        e.path = c.path;
+        e.handle = c.handle;
+        e.slot = c.slot;
+        if (c.started) e.latencyMs = NowMs() - *c.started;
+    }
+    return e;
+}
+
+void CConsole::Record(JournalEntry entry) { m_journal.Add(std::move(entry)); }
+
+void CConsole::OnLinkCall(link::CallId id, std::span<const link::LinkArg> args, std::int32_t ret) {
+    JournalKind kind = m_contexts.empty() ? JournalKind::Direct : m_contexts.back().callKind;
+    const bool isRequest = link::kCallIsRequest[static_cast<std::size_t>(id)];
+    if (id == link::CallId::Init) {
+        kind = m_starting ? JournalKind::Start : JournalKind::Init;
+    } else if (id == link::CallId::Exit) {
+        kind = JournalKind::Exit;
+    } else if (id == link::CallId::SyncAnswer) {
+        kind = JournalKind::Answer;
+    } else if (kind == JournalKind::Request && !isRequest) {
+        kind = JournalKind::Direct;
+    }
+    JournalEntry e = Entry(kind);
+    e.call = link::FormatCall(id, args, ret);
+    e.ret = ret;
+    if (kind == JournalKind::Answer && args.size() == 3) e.answer = args[2].As<std::int16_t>();
+    if (isRequest) {
+        const auto h = static_cast<std::int16_t>(ret);
+        e.handle = h;
+        e.latencyMs.reset();
+        if (h != 0 && !m_contexts.empty()) {
+            m_origins[h] = Origin{m_contexts.back().id, m_contexts.back().path, NowMs()};
+        }
+        Record(std::move(e));
+        if (h == 0) {
+            JournalEntry none = Entry(JournalKind::NotStarted);
+            none.text = L"nicht gestartet";
+            Record(std::move(none));
+        }
+        return;
+    }
+    Record(std::move(e));
+}
+
+int CConsole::SlotNumber(const std::int16_t* slot) const {
+    if (slot >= m_slots.block.data() && slot < m_slots.block.data() + kSlotCount) {
+        return static_cast<int>(slot - m_slots.block.data());
+    }
+    return kShowTableSlotBase + static_cast<int>(slot - m_slots.showTable.data());
+}
+
+void CConsole::SlotFreed(int slotNumber, std::int16_t h) {
+    JournalEntry e = Entry(JournalKind::SlotFreed);
+    e.slot = slotNumber;
+    e.handle = h;
+    Record(std::move(e));
+}
+
+void CConsole::ClearAllSlots() {
+    for (int s = 0; s < kSlotCount; ++s) {
+        if (m_slots.block[s] != 0) SlotFreed(s, m_slots.block[s]);
+    }
+    for (int i = 0; i < kShowTableSize; ++i) {
+        if (m_slots.showTable[i] != 0) SlotFreed(kShowTableSlotBase + i, m_slots.showTable[i]);
+    }
+    m_slots.ClearAll();
+    m_origins.clear();
+}
+
+void CConsole::FreeHandle(std::int16_t h) {
+    for (int s = 0; s < kSlotCount; ++s) {
+        if (m_slots.block[s] == h) SlotFreed(s, h);
+    }
+    for (int i = 0; i < kShowTableSize; ++i) {
+        if (m_slots.showTable[i] == h) SlotFreed(kShowTableSlotBase + i, h);
+    }
+    m_slots.ClearHandle(h);
+    m_origins.erase(h);
+}
+
+int CConsole::PendingHandle(std::int16_t h) const {
+    for (int s = 0; s < kSlotCount; ++s) {
+        if (m_slots.block[s] == h) return s;
+    }
+    for (int i = 0; i < kShowTableSize; ++i) {
+        if (m_slots.showTable[i] == h) return kShowTableSlotBase + i;
+    }
+    return -1;
+}
+
+std::vector<PendingJob> CConsole::PendingJobs() const {
+    std::vector<PendingJob> jobs;
+    const auto add = [&](int slotNumber, std::int16_t h) {
+        PendingJob job{slotNumber, h, 0, {}, -1};
+        if (const auto it = m_origins.find(h); it != m_origins.end()) {
+            job.id = it->second.id;
+            job.path = it->second.path;
+            job.ageMs = NowMs() - it->second.started;
+        } else if (const CommandRow* row = SlotOwner(slotNumber >= kShowTableSlotBase ? kShowTable : slotNumber)) {
+            job.id = row->id;
+            job.path = PlainPath(row->path);
+        }
+        jobs.push_back(std::move(job));
+    };
+    for (int s = 0; s < kSlotCount; ++s) {
+        if (m_slots.block[s] != 0) add(s, m_slots.block[s]);
+    }
+    for (int i = 0; i < kShowTableSize; ++i) {
+        if (m_slots.showTable[i] != 0) add(kShowTableSlotBase + i, m_slots.showTable[i]);
+    }
+    return jobs;
+}
+
+void CConsole::AbortJob(std::int16_t h) {
+    Context context(JournalKind::Direct);
+    context.path = L"Protokoll/Abbrechen";
+    context.handle = h;
+    ContextScope scope(*this, std::move(context));
+    m_link.CmdAbort(h);
+}
+
+void CConsole::BeginClose() {
+    if (m_closing) return;
+    m_closing = true;
+    Drain();
+}
+
+void CConsole::End(const std::wstring& note) {
+    m_closing = true;
+    Drain();
+    JournalEntry e = Entry(JournalKind::Close);
+    e.text = note;
+    Record(std::move(e));
+}
 
 void CConsole::UpdateData() { m_params = m_surface.ReadFields(); }
 
@@ -60,8 +246,10 @@ void CConsole::LoadHistories() {
 void CConsole::Start(HWND window) {
     m_window = window;
     UpdateData();
+    m_starting = true;
     m_link.Init(L"Vantel", L"", WM_PLEXA, window, 223, WM_BOFKEY);
-    m_slots.ClearAll();
+    m_starting = false;
+    ClearAllSlots();
 }
 
 void CConsole::SaveHistories() {
@@ -71,15 +259,39 @@ void CConsole::SaveHistories() {
 bool CConsole::Command(int id) {
     const CommandRow* row = FindCommand(id);
     if (row == nullptr) return false;
+    const bool hasSlot = row->slot >= 0 && row->slot < kSlotCount;
+    Context context(row->direct != nullptr ? JournalKind::Direct : JournalKind::Request);
+    context.id = id;
+    context.path = PlainPath(row->path);
+    if (hasSlot) context.slot = row->slot;
+    if (row->slot == kShowTable) context.slot = kShowTableSlotBase;
+    ContextScope scope(*this, std::move(context));
     // Rows without behaviour yet do nothing, as a menu item without a handler does.
-    if (row->direct == nullptr && row->request == nullptr) return true;
+    if (row->direct == nullptr && row->request == nullptr) {
+        JournalEntry e = Entry(JournalKind::Command);
+        e.text = L"ohne Funktion";
+        Record(std::move(e));
+        return true;
+    }
     UpdateData();
+    JournalEntry command = Entry(JournalKind::Command);
+    command.params.assign(m_params.begin(), m_params.end());
+    Record(std::move(command));
     if (row->direct != nullptr) {
         row->direct(*this);
     } else {
-        std::int16_t* slot = row->slot >= 0 && row->slot < kSlotCount ? &m_slots.block[row->slot] : nullptr;
+        std::int16_t* slot = hasSlot ? &m_slots.block[row->slot] : nullptr;
         if (row->busyCheck && slot != nullptr && *slot != 0) {
-            ShowMessage(std::wstring(kBusyText));
+            JournalEntry busy = Entry(JournalKind::Busy);
+            busy.handle = *slot;
+            busy.text = kBusyText;
+            busy.shown = !BoxesSuppressed();
+            Record(std::move(busy));
+            if (!BoxesSuppressed()) {
+                ++m_openBoxes;
+                m_surface.MessageBox(std::wstring(kBusyText));
+                --m_openBoxes;
+            }
         } else {
             const std::int16_t h = row->request(*this);
             if (slot != nullptr) *slot = h;
@@ -101,31 +313,105 @@ void CConsole::OnPlexa(WPARAM wParam, LPARAM lParam) { Deliver({false, wParam, l
 
 void CConsole::OnBofKey(WPARAM wParam) { Deliver({true, wParam, 0}); }
 
-// Everything goes through the queue, so a notification never overtakes one held back.
+// A result of a job the user started, or a question the controller waits on, always waits
+// its turn; streams (subscriptions, messages, mouse, keys) may be diverted.
+bool CConsole::Divertible(const Notification& n) const {
+    if (n.bofKey) return true;
+    if (n.lParam == 100) return false;
+    if (n.lParam != 0) return true;
+    const auto h = static_cast<std::int16_t>(static_cast<std::uint16_t>(n.wParam & 0xFFFF));
+    if (h == 0) return true;
+    for (const std::int16_t entry : m_slots.showTable) {
+        if (entry == h) return false;
+    }
+    for (int s = 0; s < kSlotCount; ++s) {
+        if (m_slots.block[s] != h) continue;
+        const CommandRow* row = SlotOwner(s);
+        if (row == nullptr || row->use == SlotUse::Clear) return false;
+    }
+    return true;
+}
+
+// Everything goes through the queue, so a notification never overtakes one held back,
+// except that past the queue's bound a stream is handled at once without a box.
 void CConsole::Deliver(const Notification& n) {
+    if (m_queue.size() >= kMaxQueued && Divertible(n)) {
+        ++m_diverting;
+        ++m_divertedTotal;
+        ++m_divertedUnreported;
+        Handle(n);
+        --m_diverting;
+        return;
+    }
     m_queue.push_back(n);
     Drain();
 }
 
 void CConsole::Drain() {
-    while (m_openBoxes < kMaxOpenBoxes && !m_queue.empty()) {
+    while ((m_openBoxes < kMaxOpenBoxes || m_closing) && !m_queue.empty()) {
         const Notification n = m_queue.front();
         m_queue.pop_front();
-        if (n.bofKey) {
-            ShowMessage(Format(L"OnBOFKey: %04x", static_cast<unsigned>(n.wParam)));
-        } else {
-            Dispatch(n.wParam, n.lParam);
+        Handle(n);
+    }
+    if (m_divertedUnreported > 0 && m_queue.empty() && m_openBoxes < kMaxOpenBoxes) {
+        const auto count = static_cast<std::uint32_t>(m_divertedUnreported);
+        m_divertedUnreported = 0;
+        JournalEntry e = Entry(JournalKind::Diverted);
+        e.text = Format(kDivertedFormat, count);
+        e.shown = !BoxesSuppressed();
+        Record(e);
+        if (e.shown) {
+            ++m_openBoxes;
+            m_surface.MessageBox(e.text);
+            --m_openBoxes;
         }
     }
 }
 
+void CConsole::Handle(const Notification& n) {
+    if (n.bofKey) {
+        ContextScope scope(*this, Context(JournalKind::Direct));
+        JournalEntry key = Entry(JournalKind::Key);
+        key.wParam = static_cast<std::uint64_t>(n.wParam);
+        Record(std::move(key));
+        ShowMessage(Format(L"OnBOFKey: %04x", static_cast<unsigned>(n.wParam)));
+        return;
+    }
+    const auto h = static_cast<std::int16_t>(static_cast<std::uint16_t>(n.wParam & 0xFFFF));
+    Context context(JournalKind::Fetch);
+    context.handle = h;
+    if (const auto it = m_origins.find(h); h != 0 && it != m_origins.end()) {
+        context.id = it->second.id;
+        context.path = it->second.path;
+        context.started = it->second.started;
+    }
+    ContextScope scope(*this, std::move(context));
+    JournalEntry e = Entry(JournalKind::Notification);
+    e.type = static_cast<std::int32_t>(n.lParam);
+    e.wParam = static_cast<std::uint64_t>(n.wParam);
+    Record(std::move(e));
+    Dispatch(n.wParam, n.lParam);
+}
+
 void CConsole::ShowMessage(const std::wstring& text) {
+    JournalEntry e = Entry(JournalKind::Box);
+    e.text = text;
+    e.shown = !BoxesSuppressed();
+    Record(std::move(e));
+    if (BoxesSuppressed()) return;
     ++m_openBoxes;
     m_surface.MessageBox(text);
     --m_openBoxes;
 }
 
 int CConsole::AskQuestion(const std::wstring& question, const AnswerCaptions& captions) {
+    // Only a close suppresses the question: the controller waits for its answer.
+    JournalEntry e = Entry(JournalKind::Question);
+    e.text = question;
+    e.buttons.assign(captions.begin(), captions.end());
+    e.shown = !m_closing;
+    Record(std::move(e));
+    if (m_closing) return 0;
     ++m_openBoxes;
     const int code = m_surface.RunQuestion(question, captions);
     --m_openBoxes;
@@ -175,7 +461,11 @@ void CConsole::RunResultRow(const CommandRow* row, std::int16_t& slot, std::int1
     const bool clear = row == nullptr || row->use == SlotUse::Clear;
     // A nested command may have put a new job into the slot while the box was open.
     const auto release = [&] {
-        if (clear && slot == h) slot = 0;
+        if (clear && slot == h) {
+            SlotFreed(SlotNumber(&slot), h);
+            slot = 0;
+            if (PendingHandle(h) < 0) m_origins.erase(h);
+        }
     };
     std::wstring message;
     const int result = row != nullptr && row->result != nullptr ? row->result(*this, h, message) : 0;
@@ -195,7 +485,7 @@ void CConsole::OnSyncAddMessage(std::int16_t h) {
     const int result =
         m_link.GetSyncAddMessage(h, m.time, m.handle, m.type, m.number, m.text1, m.text2, m.text3, params, flags);
     if (result == 1) ShowMessage(m.Text(L"SyncAddMessage"));
-    m_slots.ClearHandle(h);
+    FreeHandle(h);
     if (result == 0) ShowFailure();
 }
 
@@ -209,7 +499,7 @@ void CConsole::OnCommandAbort(std::int16_t h) {
         result = m_link.SetInfoResult(h, text);
         if (result == 1) ShowMessage(text);
     }
-    m_slots.ClearHandle(h);
+    FreeHandle(h);
     if (fetched && result == 0) ShowFailure();
 }
 

@@ -3,14 +3,21 @@
 // shows it (the wx dialog or vantel-batch's text surface) forwards to it.
 #pragma once
 #include <array>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <vector>
 
 #include "jobs/history.h"
+#include "jobs/journal.h"
 #include "jobs/slots.h"
 #include "jobs/surface.h"
 #include "link/plexa.h"
@@ -23,6 +30,17 @@ struct CommandRow;
 
 inline constexpr std::wstring_view kBusyText = L"Auftrag steht noch aus";
 inline constexpr std::wstring_view kFailureText = L"Ätschi Bätsch:\r\nFehler!";
+// The one box that follows a flood whose notifications went to the journal only.
+inline constexpr std::wstring_view kDivertedFormat = L"%u Meldungen ohne Box, nur im Protokoll";
+
+// A job that a slot (or an entry of the Show-variable table) is waiting for.
+struct PendingJob {
+    int slot;  // 0-132, or kShowTableSlotBase + table index
+    std::int16_t handle;
+    int id;            // the command that started it; 0 when unknown
+    std::wstring path; // its menu path without "&"
+    std::int64_t ageMs;  // since its request; -1 when unknown
+};
 
 class CConsole {
 public:
@@ -32,6 +50,7 @@ public:
     CConsole& operator=(const CConsole&) = delete;
 
     link::CPlexa& Link() { return m_link; }
+    Journal& GetJournal() { return m_journal; }
     ISurface& Surface() { return m_surface; }
     JobSlots& Slots() { return m_slots; }
 
@@ -70,20 +89,83 @@ public:
     int OpenBoxes() const { return m_openBoxes; }
     // Notifications held back because kMaxOpenBoxes boxes are open.
     std::size_t QueuedNotifications() const { return m_queue.size(); }
+    // Notifications handled without a box because the queue was full.
+    std::uint64_t DivertedNotifications() const { return m_divertedTotal; }
 
     // Each box runs a nested loop that keeps dispatching; past this many open boxes, further
     // notifications wait, in order, until one closes, so a flood cannot exhaust the stack.
     static constexpr int kMaxOpenBoxes = 16;
+    // Past this many waiting notifications, further ones are handled at once into the
+    // journal without a box; results of the user's own jobs and questions always wait.
+    static constexpr std::size_t kMaxQueued = 1000;
+
+    // Results, messages, notifications and busy refusals go to the journal only, without a
+    // box; the question dialog still opens, since the controller waits for its answer.
+    void SetJournalOnly(bool on) { m_journalOnly = on; }
+    bool JournalOnly() const { return m_journalOnly; }
+
+    // A close request: no box or question opens from now on (a question is answered 0, as
+    // its close box does), and everything queued is handled into the journal. The window
+    // closes the boxes it still shows.
+    void BeginClose();
+    bool Closing() const { return m_closing; }
+    // The dialog has ended; note says how (for instance that the histories were saved).
+    void End(const std::wstring& note);
+
+    // Every slot and Show-table entry that holds a handle, in slot order.
+    std::vector<PendingJob> PendingJobs() const;
+    // CmdAbort of a pending job from outside the menus (the journal window).
+    void AbortJob(std::int16_t h);
+
+    // Clears every slot and Show-table entry (link start and "&Init").
+    void ClearAllSlots();
+    // Clears every slot and Show-table entry that holds h.
+    void FreeHandle(std::int16_t h);
+
+    // Milliseconds on a clock that only goes forward, for latencies; tests set their own.
+    std::function<std::int64_t()> monotonicMs;
 
 private:
+
     struct Notification {
         bool bofKey;
         WPARAM wParam;
         LPARAM lParam;
     };
 
+    // Who started a job, for the journal's command column and latency.
+    struct Origin {
+        int id = 0;
+        std::wstring path;
+        std::int64_t started = 0;
+    };
+
+    // What the entries made now belong to; nested boxes nest these.
+    struct Context {
+        explicit Context(JournalKind k) : callKind(k) {}
+        JournalKind callKind;  // what a link call made now is
+        int id = 0;
+        std::wstring path;
+        std::optional<std::int16_t> handle;
+        std::optional<int> slot;
+        std::optional<std::int64_t> started;
+    };
+    class ContextScope;
+
+    std::int64_t NowMs() const;
+    JournalEntry Entry(JournalKind kind) const;
+    void Record(JournalEntry entry);
+    void OnLinkCall(link::CallId id, std::span<const link::LinkArg> args, std::int32_t ret);
+    int SlotNumber(const std::int16_t* slot) const;
+    // The first slot (or kShowTableSlotBase + table index) that holds h; -1 when none does.
+    int PendingHandle(std::int16_t h) const;
+    void SlotFreed(int slotNumber, std::int16_t h);
+    bool Divertible(const Notification& n) const;
+    bool BoxesSuppressed() const { return m_journalOnly || m_diverting > 0 || m_closing; }
+
     void Deliver(const Notification& n);
     void Drain();
+    void Handle(const Notification& n);
     void Dispatch(WPARAM wParam, LPARAM lParam);
     int AskQuestion(const std::wstring& question, const AnswerCaptions& captions);
     void ShowFailure();
@@ -103,6 +185,9 @@ private:
     void OnProgressInfo(std::int16_t h);
 
     ISurface& m_surface;
+    Journal m_journal;
+    std::vector<Context> m_contexts;
+    std::unordered_map<std::int16_t, Origin> m_origins;
     link::CPlexa m_link;
     CRegPair& m_appPair;
     std::array<FieldHistory, kFieldCount> m_fields;
@@ -111,6 +196,12 @@ private:
     HWND m_window = 0;
     int m_openBoxes = 0;
     std::deque<Notification> m_queue;
+    bool m_journalOnly = false;
+    bool m_closing = false;
+    bool m_starting = false;
+    int m_diverting = 0;
+    std::uint64_t m_divertedTotal = 0;
+    std::uint64_t m_divertedUnreported = 0;
 };
 
 }  // namespace vantel

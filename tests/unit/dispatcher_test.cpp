@@ -428,6 +428,8 @@ TEST_F(Question, FailedFetchSendsNoAnswer) {
 
 // The boxes' nested loops deliver 10,000 notifications while earlier boxes stay open: every
 // one is handled, in order, and never more than kMaxOpenBoxes boxes are open at once.
+// Past the open-box bound notifications queue; past the queue's bound they are handled
+// without a box, and one box at the end says how many. What is shown keeps its order.
 TEST_F(Dispatcher, FloodOfNotificationsIsBoundedAndKeepsItsOrder) {
     constexpr int kFlood = 10000;
     int delivered = 0;
@@ -446,12 +448,17 @@ TEST_F(Dispatcher, FloodOfNotificationsIsBoundedAndKeepsItsOrder) {
     EXPECT_EQ(surface.open, 0);
     EXPECT_EQ(console->OpenBoxes(), 0);
     EXPECT_EQ(console->QueuedNotifications(), 0u);
-    ASSERT_EQ(surface.boxes.size(), static_cast<std::size_t>(kFlood + 1));
+    const std::size_t shownInLoops = CConsole::kMaxOpenBoxes - 1;
+    const std::size_t diverted = kFlood - shownInLoops - CConsole::kMaxQueued;
+    EXPECT_EQ(console->DivertedNotifications(), diverted);
+    ASSERT_EQ(surface.boxes.size(), 1 + shownInLoops + CConsole::kMaxQueued + 1);
     EXPECT_EQ(surface.boxes[0], L"OnBOFKey: ffff");
-    for (int i = 0; i < kFlood; ++i) {
+    EXPECT_EQ(surface.boxes.back(), Format(L"%u Meldungen ohne Box, nur im Protokoll", static_cast<unsigned>(diverted)));
+    int i = 0;
+    for (std::size_t b = 1; b + 1 < surface.boxes.size(); ++b, ++i) {
         const std::wstring expected = i % 10 == 9 ? Format(L"OnBOFKey: %04x", static_cast<unsigned>(i))
                                                   : Format(L"ProgressInfo Job %d: 0%% ", i);
-        ASSERT_EQ(surface.boxes[i + 1], expected) << i;
+        ASSERT_EQ(surface.boxes[b], expected) << i;
     }
 }
 
