@@ -36,6 +36,9 @@ inline constexpr int kQuestionHeightDu = 95;
 std::span<const ControlRow> QuestionDialogControls();
 
 inline constexpr int kAboutCommand = 16;
+// The menu event that opens the journal window ("Protokoll...", Ctrl+J), from the window
+// menu, the main window or an open box.
+inline constexpr int kJournalWindowCommand = 19100;
 inline constexpr std::wstring_view kAboutText = L"Inf&o über Vantel...";  // string resource 101
 
 }  // namespace vantel
