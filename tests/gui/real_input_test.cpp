@@ -1,5 +1,6 @@
-// The parameter fields and the panel under real keyboard and mouse input: the focus follows
-// the template's tab stops and groups.
+// The parameter fields and the panel under real keyboard and mouse input: a picked history
+// entry goes to the top when the field is left, and the focus follows the template's tab
+// stops and groups.
 #include <gtest/gtest.h>
 
 #include <set>
@@ -65,6 +66,50 @@ protected:
     CRegPair app{L"Plexa.Vantel", false};
     std::unique_ptr<CVantelDlg> dlg;
 };
+
+TEST_F(RealInput, EntryPickedWithTheMouseGoesToTheTopWhenTheFieldIsLeft) {
+    RunModal([&] {
+        CMyComboBox& field = dlg->FieldControl(2);
+        ASSERT_EQ(List(field), (Entries{L"alpha", L"beta", L"gamma"}));
+        ASSERT_TRUE(FocusReaches(FieldControlId(1)));
+
+        // The arrow at the field's right end opens the list; the last of its three rows is picked.
+        const wxRect r = field.GetScreenRect();
+        ASSERT_TRUE(test::ClickAt({r.GetRight() - r.height / 2, r.y + r.height / 2}));
+        std::optional<wxRect> popup;
+        ASSERT_TRUE(test::PumpUntil([&] { return (popup = test::OpenPopup()).has_value(); }));
+        ASSERT_TRUE(test::ClickAt({popup->x + popup->width / 3, popup->y + popup->height * 5 / 6}));
+        ASSERT_TRUE(test::PumpUntil([&] { return field.GetValue() == L"gamma" && !test::OpenPopup(); }));
+
+        ASSERT_TRUE(ClickInto(dlg->FieldControl(3)));
+        ASSERT_TRUE(FocusReaches(FieldControlId(3)));
+        EXPECT_EQ(List(field), (Entries{L"gamma", L"alpha", L"beta"}));
+        EXPECT_EQ(dlg->Console().Field(2).items, (Entries{L"gamma", L"alpha", L"beta"}));
+    });
+}
+
+TEST_F(RealInput, EntryPickedWithTheKeyboardGoesToTheTopWhenTheFieldIsLeft) {
+    RunModal([&] {
+        CMyComboBox& field = dlg->FieldControl(2);
+        ASSERT_TRUE(ClickInto(field));
+        ASSERT_TRUE(FocusReaches(FieldControlId(2)));
+
+        // Alt+Down opens the list, Down and Enter take the next entry.
+        ASSERT_TRUE(test::XDoTool("key alt+Down"));
+        ASSERT_TRUE(test::PumpUntil([] { return test::OpenPopup().has_value(); }));
+        ASSERT_TRUE(test::XDoTool("key Down Return"));
+        ASSERT_TRUE(test::PumpUntil([&] { return field.GetValue() == L"beta" && !test::OpenPopup(); }));
+        ASSERT_TRUE(Press("Tab", FieldControlId(3)));
+        EXPECT_EQ(List(field), (Entries{L"beta", L"alpha", L"gamma"}));
+
+        // The arrow keys walk the list without opening it.
+        ASSERT_TRUE(Press("shift+Tab", FieldControlId(2)));
+        ASSERT_TRUE(test::XDoTool("key Down Down"));
+        ASSERT_TRUE(test::PumpUntil([&] { return field.GetValue() == L"gamma"; }));
+        ASSERT_TRUE(Press("Tab", FieldControlId(3)));
+        EXPECT_EQ(List(field), (Entries{L"gamma", L"beta", L"alpha"}));
+    });
+}
 
 TEST_F(RealInput, TabVisitsTheFieldsAndTheFirstButtonOfEachGroup) {
     RunModal([&] {
