@@ -6,7 +6,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   libwxgtk3.2-dev libsqlite3-dev libfmt-dev zlib1g-dev nlohmann-json3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth xdotool imagemagick sqlite3 jq
+  xvfb xauth xdotool libx11-dev imagemagick sqlite3 jq
   fonts-dejavu-core
 )
 

@@ -7,6 +7,7 @@
 
 #include "platform/ole.h"
 #include "platform/registry.h"
+#include "platform/text.h"
 #include "platform/version.h"
 
 namespace vantel {
@@ -162,6 +163,39 @@ StartupOutcome RunStartup(IStartupHost& host, CRegPair& appPair, const std::vect
     }
     host.RunMainDialog();
     return StartupOutcome::DialogRun;
+}
+
+namespace {
+
+class StreamStartupHost final : public IStartupHost {
+public:
+    explicit StreamStartupHost(std::ostream& err) : m_err(err) {}
+    void AfxMessageBox(const std::wstring& text) override {
+        m_err << "vantel: " << ToUtf8(text) << '\n';
+        ++messages;
+    }
+    void RunMainDialog() override {}
+
+    int messages = 0;
+
+private:
+    std::ostream& m_err;
+};
+
+}  // namespace
+
+int RunStartupWithoutDisplay(CRegPair& appPair, const std::vector<std::wstring>& args, std::ostream& err) {
+    CVantelCmdLine cmdLine;
+    ParseCommandLine(args, cmdLine);
+    if (!cmdLine.m_bRegServer && !cmdLine.m_bUnregServer) {
+        err << "vantel: no display to show the console on (set DISPLAY or WAYLAND_DISPLAY); "
+               "only /RegServer and /UnregServer run without one\n";
+        return 1;
+    }
+    StreamStartupHost host(err);
+    RunStartup(host, appPair, args);
+    // Every box of registration reports a failure.
+    return host.messages == 0 ? 0 : 1;
 }
 
 }  // namespace vantel

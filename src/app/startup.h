@@ -1,6 +1,7 @@
 // Start-up without a toolkit: command line, version check, registration. CVantelApp runs
 // it with the real message box and dialog; tests run it with their own host.
 #pragma once
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,7 @@ public:
     virtual void RunMainDialog() = 0;
 };
 
+inline constexpr wchar_t kAppPairName[] = L"Plexa.Vantel";
 inline constexpr wchar_t kAppPathsKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Vantel.exe";
 inline constexpr wchar_t kRegistryError[] = L"Error accessing Registry";
 inline constexpr wchar_t kOleInitFailed[] = L"OLE Initialisierung fehlgeschlagen";
@@ -54,5 +56,10 @@ enum class StartupOutcome { BaseInitFailed, Registered, Unregistered, NotRegiste
 
 // InitInstance's steps; args are the command-line arguments after the program name.
 StartupOutcome RunStartup(IStartupHost& host, CRegPair& appPair, const std::vector<std::wstring>& args);
+
+// Start-up when no display can be opened: registration shows no window, so it runs, and
+// what it would show in a box goes to err; the console itself cannot start. Returns the
+// exit status: 0, or 1 when a message was written.
+int RunStartupWithoutDisplay(CRegPair& appPair, const std::vector<std::wstring>& args, std::ostream& err);
 
 }  // namespace vantel

@@ -2,6 +2,7 @@
 #pragma once
 #include <wx/app.h>
 
+#include "app/startup.h"
 #include "platform/registry.h"
 
 namespace vantel {
@@ -17,7 +18,7 @@ public:
     CRegPair& RegPair() { return m_regPair; }
 
 private:
-    CRegPair m_regPair{L"Plexa.Vantel", false};
+    CRegPair m_regPair{kAppPairName, false};
 };
 
 }  // namespace vantel

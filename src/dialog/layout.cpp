@@ -54,9 +54,45 @@ constexpr ControlRow kQuestion[] = {
     {1006, K::Button, L"", {152, 68, 64, 16}, true},
 };
 
+bool TakesFocus(const ControlRow& row) { return row.kind == K::Combo || row.kind == K::Button; }
+
+int IndexOf(std::span<const ControlRow> rows, int id) {
+    for (std::size_t k = 0; k < rows.size(); ++k) {
+        if (rows[k].id == id && TakesFocus(rows[k])) return static_cast<int>(k);
+    }
+    return -1;
+}
+
 }  // namespace
 
 std::span<const ControlRow> MainDialogControls() { return kMain; }
 std::span<const ControlRow> QuestionDialogControls() { return kQuestion; }
+
+int NextTabStop(std::span<const ControlRow> rows, int id, bool forward) {
+    const int at = IndexOf(rows, id);
+    if (at < 0) return 0;
+    const int n = static_cast<int>(rows.size());
+    for (int step = 1; step <= n; ++step) {
+        const ControlRow& row = rows[(at + (forward ? step : n - step)) % n];
+        if (TakesFocus(row) && row.startsGroup) return row.id;
+    }
+    return 0;
+}
+
+int NextInGroup(std::span<const ControlRow> rows, int id, bool forward) {
+    const int at = IndexOf(rows, id);
+    if (at < 0) return 0;
+    // A group runs from the control that starts it up to the next one that starts a group.
+    int first = at;
+    while (first > 0 && !rows[first].startsGroup) --first;
+    int end = at + 1;
+    while (end < static_cast<int>(rows.size()) && !rows[end].startsGroup) ++end;
+    const int len = end - first;
+    for (int step = 1; step <= len; ++step) {
+        const ControlRow& row = rows[first + (at - first + (forward ? step : len - step)) % len];
+        if (TakesFocus(row)) return row.id;
+    }
+    return id;
+}
 
 }  // namespace vantel

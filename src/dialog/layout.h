@@ -20,11 +20,18 @@ struct ControlRow {
     bool startsGroup;  // tab stop that starts a group
 };
 
-// Template 102: title, size in dialog units, the ten fields, 31 buttons, six group boxes.
+// Template 102: title, size in dialog units, the ten fields, 21 buttons, the group boxes.
 inline constexpr std::wstring_view kMainTitle = L"PLEXA-Vantel";
 inline constexpr int kMainWidthDu = 375;
 inline constexpr int kMainHeightDu = 188;
 std::span<const ControlRow> MainDialogControls();
+
+// Keyboard moves in a template, as in a classic dialog. Tab goes to the next control in
+// template order (wrapping) that starts a group, searching from id's place; the arrow keys
+// go to the next control of id's group, wrapping inside it. Both give the id to focus, or 0
+// when id is no control of rows.
+int NextTabStop(std::span<const ControlRow> rows, int id, bool forward);
+int NextInGroup(std::span<const ControlRow> rows, int id, bool forward);
 
 // The control id of parameter field n (1-10).
 constexpr int FieldControlId(int n) { return n <= 8 ? 1056 + n : (n == 9 ? 1066 : 1067); }

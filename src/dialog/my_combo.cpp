@@ -27,6 +27,9 @@ void CMyComboBox::OnPicked(wxCommandEvent& e) {
     if (!m_syncing) {
         m_selection = GetSelection();
         m_pickedText = m_selection >= 0 ? GetString(m_selection) : wxString();
+        // Under GTK a mouse pick leaves the focus with the popup, and a field that never gets
+        // it back is never left: the pick would not reach the history.
+        if (!HasFocus()) SetFocus();
     }
     e.Skip();
 }

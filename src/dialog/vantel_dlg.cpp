@@ -21,6 +21,7 @@
 #include "dialog/layout.h"
 #include "dialog/my_combo.h"
 #include "dialog/quest_dlg.h"
+#include "dialog/template_keys.h"
 #include "jobs/messages.h"
 #include "platform/command_socket.h"
 #include "platform/winmsg.h"
@@ -336,6 +337,7 @@ void CVantelDlg::OnCharHook(wxKeyEvent& e) {
         ShowWindowMenu();
         return;
     }
+    if (MoveFocusByTemplate(*m_panel, MainDialogControls(), e)) return;
     e.Skip();
 }
 

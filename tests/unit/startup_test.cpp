@@ -2,8 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
+
+#include <sys/wait.h>
 
 #include "platform/ole.h"
 #include "platform/registry.h"
@@ -239,6 +244,50 @@ TEST_F(Startup, BaseInitFailureEndsSilently) {
     std::wstring v;
     EXPECT_FALSE(app.GetValue(L"", v));
     EXPECT_TRUE(failing.boxes.empty());
+}
+
+// The built executable with no display at all.
+class NoDisplay : public ::testing::Test {
+protected:
+    // Runs vantel with args; its exit status, and its standard error in err.
+    int Run(const std::string& args, std::string& err) {
+        const std::string errFile = stores.Dir() + "/stderr.txt";
+        const int status = std::system(
+            ("env -u DISPLAY -u WAYLAND_DISPLAY '" VANTEL_EXE_PATH "' " + args + " 2>'" + errFile + "'").c_str());
+        std::ifstream in(errFile);
+        err.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+    test::TempStores stores;
+    CRegPair app{kAppPairName, false};
+};
+
+TEST_F(NoDisplay, RegistrationRunsAndTheConsoleSaysWhyItCannot) {
+    std::string err;
+    EXPECT_EQ(Run("/RegServer", err), 0);
+    EXPECT_EQ(err, "");
+    std::wstring v;
+    ASSERT_TRUE(app.GetValue(L"", v));
+    EXPECT_EQ(v, kVersion);
+    EXPECT_TRUE(app.GetValue(L"AppName", v));
+
+    EXPECT_EQ(Run("-unregserver", err), 0);
+    EXPECT_EQ(err, "");
+    EXPECT_FALSE(app.GetValue(L"", v));
+    EXPECT_FALSE(app.GetValue(L"AppName", v));
+
+    EXPECT_NE(Run("", err), 0);
+    EXPECT_NE(err.find("no display"), std::string::npos) << err;
+}
+
+TEST_F(NoDisplay, MessageOfABoxGoesToStandardError) {
+    const std::string blocker = stores.Dir() + "/blocked";
+    std::ofstream(blocker).put('x');
+    setenv("VANTEL_REGISTRY", (blocker + "/user.db").c_str(), 1);
+    std::string err;
+    EXPECT_EQ(Run("/RegServer", err), 1);
+    EXPECT_EQ(err, "vantel: Error accessing Registry\n");
 }
 
 }  // namespace
