@@ -1,7 +1,8 @@
 // Jobs per second through the console against the simulated controller at latency 0
 // ("S&how" round trips: command, the simulator's worker, the post, dispatch, result call,
 // message box on the text surface), and the resident memory after 1,000 jobs against after
-// all of them: vantel_sim_jobs [JOBS] (default 1,000,000).
+// all of them: vantel_sim_jobs [JOBS] [--journal FILE] (default 1,000,000 jobs; with
+// --journal every journal entry also goes to FILE as JSON Lines, as vantel-batch writes it).
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -35,9 +36,17 @@ long ResidentKb() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const long jobs = argc > 1 ? std::strtol(argv[1], nullptr, 10) : 1000000;
+    long jobs = 1000000;
+    std::string journal;
+    for (int i = 1; i < argc; ++i) {
+        if (std::string(argv[i]) == "--journal" && i + 1 < argc) {
+            journal = argv[++i];
+        } else {
+            jobs = std::strtol(argv[i], nullptr, 10);
+        }
+    }
     if (jobs < 1000) {
-        std::fprintf(stderr, "usage: vantel_sim_jobs [JOBS >= 1000]\n");
+        std::fprintf(stderr, "usage: vantel_sim_jobs [JOBS >= 1000] [--journal FILE]\n");
         return 2;
     }
     setenv("VANTEL_SIM_LATENCY_MS", "0", 1);
@@ -47,7 +56,12 @@ int main(int argc, char** argv) {
 
     Discard discard;
     std::ostream out(&discard);
-    vantel::batch::Runner runner(vantel::batch::Options{vantel::batch::LinkKind::Sim, false, {}}, out);
+    vantel::batch::Runner runner(vantel::batch::Options{vantel::batch::LinkKind::Sim, false, journal}, out);
+    std::string error;
+    if (!runner.OpenJournal(error)) {
+        std::fprintf(stderr, "journal: %s\n", error.c_str());
+        return 3;
+    }
     runner.Open();
     auto& console = runner.Console();
     console.Field(1).Type(L"$OV_PRO");
@@ -66,7 +80,10 @@ int main(int argc, char** argv) {
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     const long rssAfterAll = ResidentKb();
-    std::printf("jobs: %ld in %.2f s, %.0f jobs/s\n", jobs, seconds, jobs / seconds);
+    const auto entries = runner.Console().GetJournal().LastSeq();
+    std::printf("jobs: %ld in %.2f s, %.0f jobs/s; journal: %llu entries, %.0f entries/s%s\n", jobs, seconds,
+                jobs / seconds, static_cast<unsigned long long>(entries), entries / seconds,
+                journal.empty() ? "" : " (file on)");
     std::printf("resident memory: %ld KB after 1000 jobs, %ld KB after %ld (%+ld KB)\n", rssAfter1000, rssAfterAll,
                 jobs, rssAfterAll - rssAfter1000);
     return 0;

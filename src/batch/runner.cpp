@@ -71,6 +71,7 @@ int Runner::Run(std::istream& script, std::ostream& err) {
         }
         if (closed) break;
     }
+    m_journalFile.Flush();
     if (m_journalFile.Failed()) {
         err << "vantel-batch: journal: " << m_journalFile.Error() << '\n';
         return 3;

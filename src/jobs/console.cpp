@@ -130,7 +130,7 @@ void CConsole::OnLinkCall(link::CallId id, std::span<const link::LinkArg> args, 
         e.handle = h;
         e.latencyMs.reset();
         if (h != 0 && !m_contexts.empty()) {
-            m_origins[h] = Origin{m_contexts.back().id, m_contexts.back().path, NowMs()};
+            OriginOf(h) = Origin{true, m_contexts.back().id, m_contexts.back().path, NowMs()};
         }
         Record(std::move(e));
         if (h == 0) {
@@ -165,7 +165,7 @@ void CConsole::ClearAllSlots() {
         if (m_slots.showTable[i] != 0) SlotFreed(kShowTableSlotBase + i, m_slots.showTable[i]);
     }
     m_slots.ClearAll();
-    m_origins.clear();
+    for (Origin& o : m_origins) o.known = false;
 }
 
 void CConsole::FreeHandle(std::int16_t h) {
@@ -176,7 +176,7 @@ void CConsole::FreeHandle(std::int16_t h) {
         if (m_slots.showTable[i] == h) SlotFreed(kShowTableSlotBase + i, h);
     }
     m_slots.ClearHandle(h);
-    m_origins.erase(h);
+    OriginOf(h).known = false;
 }
 
 int CConsole::PendingHandle(std::int16_t h) const {
@@ -193,10 +193,10 @@ std::vector<PendingJob> CConsole::PendingJobs() const {
     std::vector<PendingJob> jobs;
     const auto add = [&](int slotNumber, std::int16_t h) {
         PendingJob job{slotNumber, h, 0, {}, -1};
-        if (const auto it = m_origins.find(h); it != m_origins.end()) {
-            job.id = it->second.id;
-            job.path = it->second.path;
-            job.ageMs = NowMs() - it->second.started;
+        if (const Origin& o = OriginOf(h); o.known) {
+            job.id = o.id;
+            job.path = o.path;
+            job.ageMs = NowMs() - o.started;
         } else if (const CommandRow* row = SlotOwner(slotNumber >= kShowTableSlotBase ? kShowTable : slotNumber)) {
             job.id = row->id;
             job.path = PlainPath(row->path);
@@ -262,7 +262,9 @@ bool CConsole::Command(int id) {
     const bool hasSlot = row->slot >= 0 && row->slot < kSlotCount;
     Context context(row->direct != nullptr ? JournalKind::Direct : JournalKind::Request);
     context.id = id;
-    context.path = PlainPath(row->path);
+    auto& path = m_paths[id];
+    if (path.empty()) path = InternPath(PlainPath(row->path));
+    context.path = path;
     if (hasSlot) context.slot = row->slot;
     if (row->slot == kShowTable) context.slot = kShowTableSlotBase;
     ContextScope scope(*this, std::move(context));
@@ -275,7 +277,10 @@ bool CConsole::Command(int id) {
     }
     UpdateData();
     JournalEntry command = Entry(JournalKind::Command);
-    command.params.assign(m_params.begin(), m_params.end());
+    // Up to the last field that holds something; the file shows all ten.
+    std::size_t used = m_params.size();
+    while (used > 0 && m_params[used - 1].empty()) --used;
+    command.params.assign(m_params.begin(), m_params.begin() + static_cast<std::ptrdiff_t>(used));
     Record(std::move(command));
     if (row->direct != nullptr) {
         row->direct(*this);
@@ -380,10 +385,10 @@ void CConsole::Handle(const Notification& n) {
     const auto h = static_cast<std::int16_t>(static_cast<std::uint16_t>(n.wParam & 0xFFFF));
     Context context(JournalKind::Fetch);
     context.handle = h;
-    if (const auto it = m_origins.find(h); h != 0 && it != m_origins.end()) {
-        context.id = it->second.id;
-        context.path = it->second.path;
-        context.started = it->second.started;
+    if (const Origin& o = OriginOf(h); h != 0 && o.known) {
+        context.id = o.id;
+        context.path = o.path;
+        context.started = o.started;
     }
     ContextScope scope(*this, std::move(context));
     JournalEntry e = Entry(JournalKind::Notification);
@@ -464,7 +469,7 @@ void CConsole::RunResultRow(const CommandRow* row, std::int16_t& slot, std::int1
         if (clear && slot == h) {
             SlotFreed(SlotNumber(&slot), h);
             slot = 0;
-            if (PendingHandle(h) < 0) m_origins.erase(h);
+            if (PendingHandle(h) < 0) OriginOf(h).known = false;
         }
     };
     std::wstring message;

@@ -135,8 +135,9 @@ private:
 
     // Who started a job, for the journal's command column and latency.
     struct Origin {
+        bool known = false;
         int id = 0;
-        std::wstring path;
+        std::wstring_view path;  // interned
         std::int64_t started = 0;
     };
 
@@ -145,7 +146,7 @@ private:
         explicit Context(JournalKind k) : callKind(k) {}
         JournalKind callKind;  // what a link call made now is
         int id = 0;
-        std::wstring path;
+        std::wstring_view path;  // interned
         std::optional<std::int16_t> handle;
         std::optional<int> slot;
         std::optional<std::int64_t> started;
@@ -187,7 +188,11 @@ private:
     ISurface& m_surface;
     Journal m_journal;
     std::vector<Context> m_contexts;
-    std::unordered_map<std::int16_t, Origin> m_origins;
+    std::unordered_map<int, std::wstring_view> m_paths;  // command id -> its journal path
+    // By the handle's 16 bits: a job's command and start, for as long as a slot holds it.
+    std::vector<Origin> m_origins = std::vector<Origin>(1 << 16);
+    Origin& OriginOf(std::int16_t h) { return m_origins[static_cast<std::uint16_t>(h)]; }
+    const Origin& OriginOf(std::int16_t h) const { return m_origins[static_cast<std::uint16_t>(h)]; }
     link::CPlexa m_link;
     CRegPair& m_appPair;
     std::array<FieldHistory, kFieldCount> m_fields;

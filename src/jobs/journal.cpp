@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <chrono>
+#include <mutex>
+#include <unordered_set>
 
 namespace vantel {
 
@@ -16,7 +18,7 @@ bool KindFromName(std::string_view name, JournalKind& kind) {
 }
 
 std::size_t JournalEntry::Bytes() const {
-    std::size_t bytes = sizeof(JournalEntry) + path.capacity() * sizeof(wchar_t) + call.capacity() +
+    std::size_t bytes = sizeof(JournalEntry) + call.capacity() +
                         text.capacity() * sizeof(wchar_t);
     for (const auto& p : params) bytes += sizeof(p) + p.capacity() * sizeof(wchar_t);
     for (const auto& b : buttons) bytes += sizeof(b) + b.capacity() * sizeof(wchar_t);
@@ -48,10 +50,7 @@ const JournalEntry& Journal::Add(JournalEntry entry) {
     }
     const JournalEntry& added = m_entries.back();
     // By index: an observer may subscribe another while it is called.
-    for (std::size_t i = 0; i < m_observers.size(); ++i) {
-        const Observer observer = m_observers[i].second;
-        observer(added);
-    }
+    for (std::size_t i = 0; i < m_observers.size(); ++i) m_observers[i].second(added);
     return added;
 }
 
@@ -81,6 +80,13 @@ std::wstring PlainPath(std::wstring_view path) {
         plain += path[i];
     }
     return plain;
+}
+
+std::wstring_view InternPath(std::wstring_view text) {
+    static std::mutex mutex;
+    static std::unordered_set<std::wstring> texts;
+    std::lock_guard lock(mutex);
+    return *texts.emplace(text).first;
 }
 
 }  // namespace vantel

@@ -59,7 +59,9 @@ struct JournalEntry {
     JournalKind kind = JournalKind::Command;
 
     int id = 0;                // the command the event belongs to; 0 when none
-    std::wstring path;         // its menu path without "&" ("Variablen/Show"), a panel button's group and caption
+    // Its menu path without "&" ("Variablen/Show"), a panel button's group and caption; the
+    // text lives as long as the process (InternPath), so entries share it.
+    std::wstring_view path;
     std::optional<std::int16_t> handle;
     std::optional<int> slot;   // job slot 0-132, or kShowTableSlotBase + table index
     std::string call;          // a link call as "Name(arg, arg) -> ret", out-values as the call left them
@@ -68,7 +70,7 @@ struct JournalEntry {
     std::optional<std::int32_t> type;       // notification type (lParam of WM_PLEXA)
     std::optional<std::uint64_t> wParam;    // of a notification or operator key
     std::wstring text;         // what a box or question shows, or a note
-    std::vector<std::wstring> params;   // a command's ten parameter strings
+    std::vector<std::wstring> params;   // a command's parameter strings, up to the last non-empty one
     std::vector<std::wstring> buttons;  // a question's three captions ("" where none)
     std::optional<int> answer;          // the answer a question sent (0-2)
     bool shown = true;         // box, question, busy: false when it went to the journal only
@@ -121,11 +123,14 @@ private:
     std::size_t m_bytes = 0;
     std::uint64_t m_nextSeq = 1;
     std::uint64_t m_dropped = 0;
-    std::vector<std::pair<int, Observer>> m_observers;
+    // A deque, so that an observer that subscribes another is not moved while it runs.
+    std::deque<std::pair<int, Observer>> m_observers;
     int m_nextToken = 1;
 };
 
 // The menu path of a catalogue row as the journal shows it: the "&" marks removed ("&&" keeps one).
 std::wstring PlainPath(std::wstring_view path);
+// One copy of text for the whole process: the same text gives the same view, valid to the end.
+std::wstring_view InternPath(std::wstring_view text);
 
 }  // namespace vantel

@@ -57,11 +57,125 @@ bool JournalFileWanted() {
     return setting == nullptr || std::strcmp(setting, "off") != 0;
 }
 
-JournalFile::~JournalFile() { Close(); }
+JournalFile::~JournalFile() {
+    if (m_thread.joinable()) {
+        {
+            std::lock_guard lock(m_mutex);
+            m_stop = true;
+        }
+        m_wake.notify_one();
+        m_thread.join();
+    }
+    Close();
+}
 
 void JournalFile::Close() {
     if (m_fd >= 0) ::close(m_fd);  // closing releases the lock
     m_fd = -1;
+}
+
+void JournalFile::Start() { m_thread = std::thread([this] { Run(); }); }
+
+std::string JournalFile::Error() const {
+    std::lock_guard lock(m_mutex);
+    return m_error;
+}
+
+std::string JournalFile::Path() const {
+    std::lock_guard lock(m_mutex);
+    return m_path;
+}
+
+int JournalFile::Parts() const {
+    std::lock_guard lock(m_mutex);
+    return m_part;
+}
+
+void JournalFile::Fail(const std::string& error) {
+    std::lock_guard lock(m_mutex);
+    m_error = error;
+    m_failed = true;
+    m_queue.clear();
+    m_progress.notify_all();
+}
+
+bool JournalFile::Write(const JournalEntry& entry) {
+    if (!m_thread.joinable() || m_failed) return false;
+    {
+        std::unique_lock lock(m_mutex);
+        m_progress.wait(lock, [this] { return m_queue.size() < kMaxQueued || m_failed; });
+        if (m_failed) return false;
+        m_queue.push_back(entry);
+        if (m_queue.size() > 1) return true;  // the writer has been woken already
+    }
+    m_wake.notify_one();
+    return true;
+}
+
+void JournalFile::Flush() {
+    if (!m_thread.joinable()) return;
+    std::unique_lock lock(m_mutex);
+    m_progress.wait(lock, [this] { return (m_queue.empty() && !m_busy) || m_failed; });
+}
+
+// Takes whatever is queued, turns it into lines and writes them; a file that reaches its cap
+// continues in the next part between two lines.
+void JournalFile::Run() {
+    std::deque<JournalEntry> batch;
+    std::string text;
+    for (;;) {
+        {
+            std::unique_lock lock(m_mutex);
+            m_busy = false;
+            m_progress.notify_all();
+            m_wake.wait(lock, [this] { return !m_queue.empty() || m_stop; });
+            // A moment to gather more: a burst becomes one write instead of one wake-up and one
+            // write per entry, which cost the console's own thread half its rate.
+            m_wake.wait_for(lock, kGather, [this] { return m_stop || m_queue.size() >= kBatch; });
+            if (m_queue.empty()) return;
+            batch.swap(m_queue);
+            m_busy = true;
+            m_progress.notify_all();
+        }
+        text.clear();
+        for (const JournalEntry& entry : batch) {
+            const std::size_t before = text.size();
+            AppendJsonLine(text, entry);
+            text += '\n';
+            if (m_session && m_written + before > 0 && m_written + text.size() > m_limits.maxFileBytes) {
+                const std::string line = text.substr(before);
+                text.resize(before);
+                if (!WriteAll(text)) break;
+                text = line;
+                std::string error;
+                std::unique_lock lock(m_mutex);
+                const bool opened = OpenPart(error);
+                lock.unlock();
+                if (!opened) {
+                    Fail(error);
+                    break;
+                }
+                Prune();
+            }
+        }
+        batch.clear();
+        if (!m_failed) WriteAll(text);
+    }
+}
+
+bool JournalFile::WriteAll(const std::string& text) {
+    std::size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t n = ::write(m_fd, text.data() + done, text.size() - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            Fail(Reason("cannot write " + Path(), errno));
+            return false;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    m_written += text.size();
+    return true;
 }
 
 bool JournalFile::OpenFile(const std::string& path, std::string& error) {
@@ -75,6 +189,7 @@ bool JournalFile::OpenFile(const std::string& path, std::string& error) {
     }
     m_part = 1;
     m_written = 0;
+    Start();
     return true;
 }
 
@@ -93,6 +208,7 @@ bool JournalFile::OpenSession(const std::string& folder, const JournalFolderLimi
     m_part = 0;
     if (!OpenPart(error)) return false;
     Prune();
+    Start();
     return true;
 }
 
@@ -147,32 +263,6 @@ void JournalFile::Prune() {
         }
         ::close(fd);
     }
-}
-
-bool JournalFile::Write(const JournalEntry& entry) {
-    if (m_fd < 0 || Failed()) return false;
-    std::string line = ToJsonLine(entry);
-    line += '\n';
-    if (m_session && m_written > 0 && m_written + line.size() > m_limits.maxFileBytes) {
-        std::string error;
-        if (!OpenPart(error)) {
-            m_error = error;
-            return false;
-        }
-        Prune();
-    }
-    std::size_t done = 0;
-    while (done < line.size()) {
-        const ssize_t n = ::write(m_fd, line.data() + done, line.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            m_error = Reason("cannot write " + m_path, errno);
-            return false;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    m_written += line.size();
-    return true;
 }
 
 }  // namespace vantel

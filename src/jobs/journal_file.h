@@ -1,8 +1,15 @@
-// The journal as a JSON Lines file: one line per entry, each written with one write(), so a
-// crash loses at most the line being written.
+// The journal as a JSON Lines file, one line per entry. A thread of its own turns entries
+// into lines and writes them, whole lines only, so that the console's thread never waits for
+// the disk and a crash leaves no torn line in the middle of the file.
 #pragma once
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
+#include <deque>
+#include <mutex>
 #include <string>
+#include <thread>
 
 #include "jobs/journal.h"
 
@@ -32,23 +39,45 @@ public:
     // time and the process id, 0600, held locked while it is written. Prunes the folder.
     bool OpenSession(const std::string& folder, const JournalFolderLimits& limits, std::string& error);
 
-    // Appends the entry's line. After a failure nothing more is written and this returns
-    // false; Error() says why.
+    // Queues the entry's line. After a failure nothing more is written and this returns
+    // false; Error() says why. Past kMaxQueued waiting entries it waits for the writer.
     bool Write(const JournalEntry& entry);
+    // Returns when every entry queued so far is written (or writing failed).
+    void Flush();
 
-    bool IsOpen() const { return m_fd >= 0; }
-    bool Failed() const { return !m_error.empty(); }
-    const std::string& Error() const { return m_error; }
+    bool IsOpen() const { return m_thread.joinable(); }
+    bool Failed() const { return m_failed.load(); }
+    std::string Error() const;
     // The file being written now.
-    const std::string& Path() const { return m_path; }
+    std::string Path() const;
     // How many files this session has written so far (a long session continues in new ones).
-    int Parts() const { return m_part; }
+    int Parts() const;
+
+    static constexpr std::size_t kMaxQueued = 100'000;
+    // An entry reaches the file at most this long after it was queued (a crash loses no more).
+    static constexpr std::chrono::milliseconds kGather{5};
+    static constexpr std::size_t kBatch = 4096;
 
 private:
     bool OpenPart(std::string& error);
     void Prune();
     void Close();
+    void Start();
+    void Run();
+    // Writes whole lines; false (with m_error set) on failure.
+    bool WriteAll(const std::string& text);
+    void Fail(const std::string& error);
 
+    mutable std::mutex m_mutex;
+    std::condition_variable m_wake;     // the writer: entries queued, or stop
+    std::condition_variable m_progress; // the console: room in the queue, or all written
+    std::deque<JournalEntry> m_queue;
+    bool m_busy = false;  // the writer holds entries it has not written yet
+    bool m_stop = false;
+    std::atomic<bool> m_failed{false};
+    std::thread m_thread;
+
+    // The writer's own, once it runs (guarded by m_mutex where others read them).
     int m_fd = -1;
     std::string m_path;
     std::string m_folder;

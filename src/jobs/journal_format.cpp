@@ -1,9 +1,15 @@
 #include "jobs/journal_format.h"
 
+#include <algorithm>
+#include <charconv>
+#include <cstdint>
+#include <climits>
 #include <ctime>
+#include <iterator>
+#include <string_view>
+#include <vector>
 
 #include <fmt/format.h>
-#include <nlohmann/json.hpp>
 
 #include "platform/text.h"
 
@@ -53,14 +59,31 @@ bool ShowsSomething(JournalKind k) {
 }  // namespace
 
 std::string JournalTime(std::int64_t timeMs) {
-    int ms = 0;
-    const std::tm tm = LocalTime(timeMs, ms);
-    char date[32];
-    std::strftime(date, sizeof date, "%Y-%m-%dT%H:%M:%S", &tm);
-    const long offset = tm.tm_gmtoff / 60;
-    const long hours = (offset < 0 ? -offset : offset) / 60;
-    const long minutes = (offset < 0 ? -offset : offset) % 60;
-    return fmt::format("{}.{:03}{}{:02}:{:02}", date, ms, offset < 0 ? '-' : '+', hours, minutes);
+    // Entries come many to a second; the local date, time and offset only change per second.
+    thread_local std::int64_t cachedSecond = INT64_MIN;
+    thread_local std::string cachedDate, cachedOffset;
+    const std::int64_t second = timeMs >= 0 ? timeMs / 1000 : (timeMs - 999) / 1000;
+    const int msPart = static_cast<int>(timeMs - second * 1000);
+    if (second != cachedSecond) {
+        int ms = 0;
+        const std::tm tm = LocalTime(second * 1000, ms);
+        char date[32];
+        std::strftime(date, sizeof date, "%Y-%m-%dT%H:%M:%S", &tm);
+        const long offset = tm.tm_gmtoff / 60;
+        const long magnitude = offset < 0 ? -offset : offset;
+        cachedDate = date;
+        cachedOffset = fmt::format("{}{:02}:{:02}", offset < 0 ? '-' : '+', magnitude / 60, magnitude % 60);
+        cachedSecond = second;
+    }
+    std::string text;
+    text.reserve(cachedDate.size() + 4 + cachedOffset.size());
+    text += cachedDate;
+    text += '.';
+    text += static_cast<char>('0' + msPart / 100);
+    text += static_cast<char>('0' + msPart / 10 % 10);
+    text += static_cast<char>('0' + msPart % 10);
+    text += cachedOffset;
+    return text;
 }
 
 std::string JournalClock(std::int64_t timeMs) {
@@ -69,34 +92,137 @@ std::string JournalClock(std::int64_t timeMs) {
     return fmt::format("{:02}:{:02}:{:02}.{:03}", tm.tm_hour, tm.tm_min, tm.tm_sec, ms);
 }
 
+namespace {
+
+// A JSON string of valid UTF-8 (ToUtf8 and the call formatter make nothing else): only the
+// quote, the backslash and control characters need an escape; everything else is copied in
+// runs. The file writer turns every entry into a line, so this is on the journal's hot path;
+// the tests read every line back with the JSON library.
+void AppendJsonString(std::string& out, std::string_view utf8) {
+    static constexpr char kHex[] = "0123456789abcdef";
+    out += '"';
+    std::size_t run = 0;
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        const auto c = static_cast<unsigned char>(utf8[i]);
+        if (c >= 0x20 && c != '"' && c != '\\') continue;
+        out.append(utf8.data() + run, i - run);
+        run = i + 1;
+        switch (c) {
+            case '"': out += "\\\""; break;
+            case '\\': out += "\\\\"; break;
+            case '\n': out += "\\n"; break;
+            case '\r': out += "\\r"; break;
+            case '\t': out += "\\t"; break;
+            default:
+                out += "\\u00";
+                out += kHex[c >> 4];
+                out += kHex[c & 0xF];
+        }
+    }
+    out.append(utf8.data() + run, utf8.size() - run);
+    out += '"';
+}
+
+void AppendJsonString(std::string& out, std::wstring_view text) {
+    thread_local std::string utf8;
+    utf8.clear();
+    bool ascii = true;
+    for (const wchar_t c : text) ascii = ascii && static_cast<std::uint32_t>(c) < 0x80;
+    if (ascii) {
+        utf8.resize(text.size());
+        for (std::size_t i = 0; i < text.size(); ++i) utf8[i] = static_cast<char>(text[i]);
+    } else {
+        utf8 = ToUtf8(text);
+    }
+    AppendJsonString(out, std::string_view(utf8));
+}
+
+// Field writer for one object: keys are ours and need no escape.
+class JsonObject {
+public:
+    explicit JsonObject(std::string& out) : m_out(out) { m_out += '{'; }
+    void Raw(std::string_view key, std::string_view json) {
+        Key(key);
+        m_out += json;
+    }
+    ~JsonObject() { m_out += '}'; }
+    template <class T>
+    void Number(std::string_view key, T value) {
+        Key(key);
+        char buf[24];
+        const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value);
+        m_out.append(buf, end);
+    }
+    template <class S>
+    void String(std::string_view key, const S& value) {
+        Key(key);
+        AppendJsonString(m_out, value);
+    }
+    // At least minCount strings: missing ones are empty.
+    void Strings(std::string_view key, const std::vector<std::wstring>& values, std::size_t minCount = 0) {
+        Key(key);
+        m_out += '[';
+        for (std::size_t i = 0; i < std::max(values.size(), minCount); ++i) {
+            if (i > 0) m_out += ',';
+            if (i < values.size()) {
+                AppendJsonString(m_out, std::wstring_view(values[i]));
+            } else {
+                m_out += R"("")";
+            }
+        }
+        m_out += ']';
+    }
+    void Bool(std::string_view key, bool value) {
+        Key(key);
+        m_out += value ? "true" : "false";
+    }
+
+private:
+    // key comes with its quotes and colon: "\"seq\":".
+    void Key(std::string_view key) {
+        if (!m_first) m_out += ',';
+        m_first = false;
+        m_out += key;
+    }
+    std::string& m_out;
+    bool m_first = true;
+};
+
+}  // namespace
+
+// Built field by field rather than through a document: the file writer turns every entry into
+// a line, and a document per entry cost ten times as much.
+void AppendJsonLine(std::string& out, const JournalEntry& e) {
+    {
+        JsonObject j(out);
+        j.Number(R"("seq":)", e.seq);
+        j.Raw(R"("time":)", "\"" + JournalTime(e.timeMs) + "\"");
+        j.String(R"("kind":)", KindName(e.kind));
+        if (e.id != 0) j.Number(R"("id":)", e.id);
+        if (!e.path.empty()) j.String(R"("path":)", std::wstring_view(e.path));
+        if (e.handle) j.Number(R"("handle":)", *e.handle);
+        if (e.slot) j.Number(R"("slot":)", *e.slot);
+        if (!e.call.empty()) j.String(R"("call":)", std::string_view(e.call));
+        if (e.ret) j.Number(R"("ret":)", *e.ret);
+        if (e.latencyMs) j.Number(R"("latency_ms":)", *e.latencyMs);
+        if (e.type) j.Number(R"("type":)", *e.type);
+        if (e.wParam) j.Number(R"("wparam":)", *e.wParam);
+        if (!e.text.empty()) j.String(R"("text":)", std::wstring_view(e.text));
+        if (e.kind == JournalKind::Command && e.text.empty()) {
+            // All ten fields, as the command read them.
+            j.Strings(R"("params":)", e.params, 10);
+        }
+        if (!e.buttons.empty()) j.Strings(R"("buttons":)", e.buttons);
+        if (e.answer) j.Number(R"("answer":)", *e.answer);
+        if (ShowsSomething(e.kind)) j.Bool(R"("shown":)", e.shown);
+    }
+}
+
 std::string ToJsonLine(const JournalEntry& e) {
-    // Insertion order keeps seq, time and kind first, for people reading the file.
-    nlohmann::ordered_json j;
-    j["seq"] = e.seq;
-    j["time"] = JournalTime(e.timeMs);
-    j["kind"] = KindName(e.kind);
-    if (e.id != 0) j["id"] = e.id;
-    if (!e.path.empty()) j["path"] = ToUtf8(e.path);
-    if (e.handle) j["handle"] = *e.handle;
-    if (e.slot) j["slot"] = *e.slot;
-    if (!e.call.empty()) j["call"] = e.call;
-    if (e.ret) j["ret"] = *e.ret;
-    if (e.latencyMs) j["latency_ms"] = *e.latencyMs;
-    if (e.type) j["type"] = *e.type;
-    if (e.wParam) j["wparam"] = *e.wParam;
-    if (!e.text.empty()) j["text"] = ToUtf8(e.text);
-    if (!e.params.empty()) {
-        auto& params = j["params"] = nlohmann::ordered_json::array();
-        for (const auto& p : e.params) params.push_back(ToUtf8(p));
-    }
-    if (!e.buttons.empty()) {
-        auto& buttons = j["buttons"] = nlohmann::ordered_json::array();
-        for (const auto& b : e.buttons) buttons.push_back(ToUtf8(b));
-    }
-    if (e.answer) j["answer"] = *e.answer;
-    if (ShowsSomething(e.kind)) j["shown"] = e.shown;
-    // Our text is valid UTF-8 already; replace rather than throw if a link ever sends otherwise.
-    return j.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+    std::string out;
+    out.reserve(160 + e.text.size() + e.call.size());
+    AppendJsonLine(out, e);
+    return out;
 }
 
 std::string CsvHeader() { return "seq,time,kind,id,path,handle,slot,call,ret,latency_ms,type,text,shown"; }

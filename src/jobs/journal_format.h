@@ -15,6 +15,7 @@ std::string JournalClock(std::int64_t timeMs);
 
 // One JSON object, without the line end.
 std::string ToJsonLine(const JournalEntry& e);
+void AppendJsonLine(std::string& out, const JournalEntry& e);
 
 std::string CsvHeader();
 // One CSV record (RFC 4180 quoting), without the line end.

@@ -1,23 +1,12 @@
 #include "link/trace_link.h"
 
+#include <charconv>
 #include <string>
 
 #include "link/script_value.h"
 
 namespace vantel::link {
 namespace {
-
-template <class T, class Each>
-std::string Bracketed(const std::vector<T>& items, Each each) {
-    std::string out = "[";
-    for (std::size_t i = 0; i < items.size(); ++i) {
-        if (i > 0) out += ", ";
-        out += each(items[i]);
-    }
-    return out + "]";
-}
-
-std::string Quoted(const std::wstring& s) { return "\"" + EscapeText(s) + "\""; }
 
 class TraceLink final : public ILinkBackend {
 public:
@@ -38,35 +27,73 @@ private:
 
 }  // namespace
 
-std::string FormatArg(const LinkArg& a) {
-    switch (a.type) {
-        case ArgType::I16: return std::to_string(a.As<std::int16_t>());
-        case ArgType::I32:
-        case ArgType::Enum: return std::to_string(a.As<std::int32_t>());
-        case ArgType::U32: return std::to_string(a.As<std::uint32_t>());
-        case ArgType::Window: return std::to_string(a.As<HWND>());
-        case ArgType::Str: return Quoted(a.As<std::wstring>());
-        case ArgType::Time: return std::to_string(a.As<CFileTime>().GetTime());
-        case ArgType::StrArray: return Bracketed(a.As<StringArray>(), Quoted);
-        case ArgType::BoolArray:
-            return Bracketed(a.As<BoolArray>(), [](bool b) { return std::string(b ? "true" : "false"); });
-        case ArgType::ByteArray:
-            return Bracketed(a.As<ByteArray>(), [](std::uint8_t b) { return std::to_string(b); });
-        case ArgType::DWordArray:
-            return Bracketed(a.As<DWordArray>(), [](std::uint32_t d) { return std::to_string(d); });
+namespace {
+
+template <class T>
+void AppendNumber(std::string& out, T value) {
+    char buf[24];
+    const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value);
+    out.append(buf, end);
+}
+
+template <class T, class Each>
+void AppendBracketed(std::string& out, const std::vector<T>& items, Each each) {
+    out += '[';
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (i > 0) out += ", ";
+        each(items[i]);
     }
-    return "?";
+    out += ']';
+}
+
+void AppendQuoted(std::string& out, const std::wstring& s) {
+    out += '"';
+    out += EscapeText(s);
+    out += '"';
+}
+
+// Appends rather than returns: the journal formats every call the console makes.
+void AppendArg(std::string& out, const LinkArg& a) {
+    switch (a.type) {
+        case ArgType::I16: return AppendNumber(out, a.As<std::int16_t>());
+        case ArgType::I32:
+        case ArgType::Enum: return AppendNumber(out, a.As<std::int32_t>());
+        case ArgType::U32: return AppendNumber(out, a.As<std::uint32_t>());
+        case ArgType::Window: return AppendNumber(out, a.As<HWND>());
+        case ArgType::Str: return AppendQuoted(out, a.As<std::wstring>());
+        case ArgType::Time: return AppendNumber(out, a.As<CFileTime>().GetTime());
+        case ArgType::StrArray:
+            return AppendBracketed(out, a.As<StringArray>(), [&](const std::wstring& s) { AppendQuoted(out, s); });
+        case ArgType::BoolArray:
+            return AppendBracketed(out, a.As<BoolArray>(), [&](bool b) { out += b ? "true" : "false"; });
+        case ArgType::ByteArray:
+            return AppendBracketed(out, a.As<ByteArray>(), [&](std::uint8_t b) { AppendNumber(out, b); });
+        case ArgType::DWordArray:
+            return AppendBracketed(out, a.As<DWordArray>(), [&](std::uint32_t d) { AppendNumber(out, d); });
+    }
+    out += '?';
+}
+
+}  // namespace
+
+std::string FormatArg(const LinkArg& a) {
+    std::string out;
+    AppendArg(out, a);
+    return out;
 }
 
 std::string FormatCall(CallId id, std::span<const LinkArg> args, std::int32_t ret) {
-    std::string line(kCallNames[static_cast<std::size_t>(id)]);
+    const std::string_view name = kCallNames[static_cast<std::size_t>(id)];
+    std::string line;
+    line.reserve(name.size() + 16 + 12 * args.size());
+    line += name;
     line += '(';
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (i > 0) line += ", ";
-        line += FormatArg(args[i]);
+        AppendArg(line, args[i]);
     }
     line += ") -> ";
-    line += std::to_string(ret);
+    AppendNumber(line, ret);
     return line;
 }
 

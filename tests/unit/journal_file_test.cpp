@@ -149,6 +149,7 @@ TEST_F(JournalFolder, SessionsGetPrivateFilesOfTheirOwnThatContinuePastTheCap) {
     JournalEntry e;
     e.text.assign(300, L'x');
     for (int i = 0; i < 20; ++i) ASSERT_TRUE(a.Write(e));
+    a.Flush();
     EXPECT_GT(a.Parts(), 2);
     std::size_t lines = 0;
     for (const auto& f : Files()) {

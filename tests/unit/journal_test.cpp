@@ -7,6 +7,7 @@
 #include "jobs/journal.h"
 #include "jobs/journal_format.h"
 #include "jobs/slots.h"
+#include "platform/text.h"
 
 namespace vantel {
 namespace {
@@ -193,6 +194,16 @@ TEST(JournalFormat, JsonCsvAndTextCarryTheEntry) {
     EXPECT_EQ(j["text"], "\u00c4tschi \"B\u00e4tsch\":\r\nFehler!");
     EXPECT_EQ(j["shown"], false);
     EXPECT_FALSE(j.contains("call"));
+    // Every character that needs an escape, and text beyond ASCII, reads back unchanged.
+    std::wstring every;
+    for (wchar_t c = 0; c < 0x80; ++c) every += c;
+    every += L"\u00e4\u20ac\U0001F916";
+    JournalEntry all;
+    all.text = every;
+    all.call = R"(ShowVar("a\"b", "") -> 1)";
+    const auto back = nlohmann::json::parse(ToJsonLine(all));
+    EXPECT_EQ(back["text"], ToUtf8(every));
+    EXPECT_EQ(back["call"], all.call);
     // The tests run in UTC.
     EXPECT_EQ(j["time"], "2025-12-06T05:46:40.123+00:00");
 
