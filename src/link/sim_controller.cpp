@@ -134,7 +134,8 @@ SimConfig ConfigFromEnvironment() {
     c.latency = milliseconds(latency);
     // Without latency everything runs tick by tick, so that scripts read the same each run.
     c.step = milliseconds(EnvInt("VANTEL_SIM_STEP_MS", latency == 0 ? 0 : 200));
-    c.mousePeriod = milliseconds(EnvInt("VANTEL_SIM_MOUSE_MS", latency == 0 ? 0 : 250));
+    // The mouse's own stream is opt-in: a mouse at rest reports nothing, whatever the latency.
+    c.mousePeriod = milliseconds(EnvInt("VANTEL_SIM_MOUSE_MS", 0));
     c.hostDir = SimHostFolder::DefaultRoot();
     if (const char* env = std::getenv("VANTEL_SIM_STATE_DIR"); env != nullptr && *env != '\0') c.stateDir = env;
     if (const char* env = std::getenv("VANTEL_SIM_CLOCK_MS")) {
@@ -172,6 +173,7 @@ std::int16_t SimController::NextHandle() {
         const auto h = static_cast<std::int16_t>(m_nextHandle);
         if (!m_live.count(h)) {
             m_mailbox.erase(h);  // whatever an earlier job of this number left unread
+            m_mouseLeft.erase(h);
             return h;
         }
     }
@@ -357,7 +359,7 @@ std::int32_t SimController::Fetch(CallId id, std::span<const LinkArg> args) {
         case CallId::GetAsyncAddDialog: kind = Kind::AsyncDialog; break;
         case CallId::GetAsyncAnswer: kind = Kind::Answer; break;
         case CallId::GetSyncAddDialog: kind = Kind::SyncDialog; break;
-        case CallId::PHGGet6DMouse: kind = Kind::Mouse; break;
+        case CallId::PHGGet6DMouse: return FetchMouse(static_cast<std::int16_t>(Num(args, 0)), args);
         case CallId::KeySwitchResult: kind = Kind::Key; break;
         case CallId::GetProgressInfo: kind = Kind::Progress; break;
         default: break;
@@ -423,9 +425,6 @@ std::int32_t SimController::Fetch(CallId id, std::span<const LinkArg> args) {
             SetOut(args, 1, ArgType::U32, m.handle);
             SetOut(args, 2, ArgType::I16, p.values[0]);
             return 1;
-        case Kind::Mouse:
-            for (std::size_t i = 0; i < 6; ++i) SetOut(args, i + 1, ArgType::I16, p.values[i]);
-            return 1;
         case Kind::Key: SetOut(args, 1, ArgType::I16, p.values[0]); return 1;
         case Kind::Progress:
             SetOut(args, 1, ArgType::I16, p.values[0]);
@@ -462,6 +461,8 @@ void SimController::DropJobs() {
     m_askJobs.clear();
     m_asking.clear();
     m_mailbox.clear();
+    m_mouseLeft.clear();
+    m_mouseUnread = 0;
     m_live.clear();
     if (m_runHandle) m_live.insert(m_runHandle);
     if (m_mouseHandle) m_live.insert(m_mouseHandle);
@@ -557,7 +558,7 @@ void SimController::Tick(Clock::time_point now) {
         m_nextStep = now + StepPeriod();
     }
     if (m_mouseHandle != 0 && m_cfg.mousePeriod.count() > 0 && now >= m_nextMouse) {
-        MouseReading(false);
+        WanderingReading();
         m_nextMouse = now + m_cfg.mousePeriod;
     }
     if (m_motion ? now >= m_motion->next : (m_jogAxis != 0 && m_cfg.step.count() > 0 && now >= m_nextJog)) StepMotion();
@@ -994,26 +995,53 @@ void SimController::StartMouse() {
         if (m_mouseHandle == 0) return;
         m_live.insert(m_mouseHandle);
         m_nextMouse = m_now + m_cfg.mousePeriod;
-        MouseReading(true);
+        m_mouseUnread = 0;
+        MouseReading({});  // at rest
     }
     SetState(L"$MOUSE_ACT", L"TRUE");
 }
 
 void SimController::StopMouse() {
-    if (m_mouseHandle != 0) m_live.erase(m_mouseHandle);
+    if (m_mouseHandle != 0) {
+        m_live.erase(m_mouseHandle);
+        // Readings already posted can still be fetched, each once, with the last reading.
+        if (m_mouseUnread > 0) m_mouseLeft[m_mouseHandle] = {m_mouseReading, m_mouseUnread};
+    }
     m_mouseHandle = 0;
+    m_mouseUnread = 0;
     SetState(L"$MOUSE_ACT", L"FALSE");
 }
 
-void SimController::MouseReading(bool atRest) {
-    Payload p;
-    p.kind = Kind::Mouse;
-    if (!atRest) {
-        // An operator's hand: small deflections that wander, never twice the same in a row.
-        ++m_mouseCount;
-        for (int i = 0; i < 6; ++i) p.values[i] = static_cast<std::int16_t>((m_mouseCount * 7 + i * 13) % 41 - 20);
+void SimController::MouseReading(const std::array<std::int16_t, 6>& values) {
+    if (m_mouseHandle == 0) return;
+    m_mouseReading = values;
+    if (!m_open || m_window == 0) return;  // nobody listens
+    if (m_mouseUnread < UINT32_MAX) ++m_mouseUnread;
+    PostRaw(m_mouseHandle, 200);
+}
+
+void SimController::WanderingReading() {
+    // An operator's hand: small deflections that wander, never twice the same in a row.
+    ++m_mouseCount;
+    std::array<std::int16_t, 6> values{};
+    for (int i = 0; i < 6; ++i) values[i] = static_cast<std::int16_t>((m_mouseCount * 7 + i * 13) % 41 - 20);
+    MouseReading(values);
+}
+
+std::int32_t SimController::FetchMouse(std::int16_t h, std::span<const LinkArg> args) {
+    std::array<std::int16_t, 6> values{};
+    if (h != 0 && h == m_mouseHandle) {
+        // The mouse is on: every fetch succeeds with the latest reading, however many came before.
+        values = m_mouseReading;
+        if (m_mouseUnread > 0) --m_mouseUnread;
+    } else {
+        const auto left = m_mouseLeft.find(h);
+        if (left == m_mouseLeft.end()) return 0;
+        values = left->second.reading;
+        if (--left->second.unread == 0) m_mouseLeft.erase(left);
     }
-    Deliver(m_mouseHandle, 200, std::move(p));
+    for (std::size_t i = 0; i < 6; ++i) SetOut(args, i + 1, ArgType::I16, values[i]);
+    return 1;
 }
 
 void SimController::CompleteMisc(Job& job) {
@@ -1178,10 +1206,14 @@ void SimController::CompleteExec(Job& job) {
         }
         case ExecVerb::SyncMsg: return FinishWithMessage(h, cmd.text, number(), L"EditExec", MsgKind::Info);
         case ExecVerb::Mouse: {
-            Payload p;
-            p.kind = Kind::Mouse;
-            for (std::size_t i = 0; i < 6; ++i) p.values[i] = static_cast<std::int16_t>(cmd.numbers[i]);
-            Deliver(NextHandle(), 200, std::move(p));
+            // The operator moves the mouse: a reading, but only from a mouse that is on.
+            if (m_mouseHandle == 0) {
+                return FinishWithMessage(h, L"The 6D mouse is off: switch it on first ($MOUSE_ACT TRUE)", kMsgExecError,
+                                         L"EditExec", MsgKind::Acknowledge);
+            }
+            std::array<std::int16_t, 6> values{};
+            for (std::size_t i = 0; i < 6; ++i) values[i] = static_cast<std::int16_t>(cmd.numbers[i]);
+            MouseReading(values);
             break;
         }
         case ExecVerb::KeySwitch: {

@@ -31,8 +31,10 @@ struct SimConfig {
     Clock::duration latency = std::chrono::milliseconds(20);
     // Time per program line at $OV_PRO 100; 0 advances one line per tick.
     Clock::duration step = std::chrono::milliseconds(200);
-    // Time between 6D mouse readings; 0 sends only the reading at switch-on.
-    Clock::duration mousePeriod = std::chrono::milliseconds(250);
+    // Time between the 6D mouse's own readings while it is on, a stream for tests and
+    // demonstrations; 0 (the default): a reading at switch-on and one per move ("mouse" of
+    // EditExec), as a real mouse that nobody touches.
+    Clock::duration mousePeriod = Clock::duration::zero();
     // Time stamps: from the wall clock, or (when set) from this many milliseconds after
     // 1970 plus one millisecond per stamp, so that scripted runs read the same every time.
     std::optional<std::int64_t> fixedClockMs;
@@ -81,7 +83,8 @@ public:
     std::size_t MailboxSize() const;
 
 private:
-    enum class Kind { Result, SyncMsg, AsyncMsg, SubMsg, Confirm, AsyncDialog, Answer, SyncDialog, Mouse, Key, Progress };
+    // The 6D mouse's readings are no kind: they coalesce outside the mailbox (FetchMouse).
+    enum class Kind { Result, SyncMsg, AsyncMsg, SubMsg, Confirm, AsyncDialog, Answer, SyncDialog, Key, Progress };
 
     struct Stamped {
         std::uint64_t ticks;
@@ -97,7 +100,7 @@ private:
         std::int32_t number = 0;
         std::vector<Out> outs;
         SimMessage msg;           // messages and dialogs
-        std::int16_t values[6] = {};  // mouse; [0] also key switch, answer, percent
+        std::int16_t values[6] = {};  // [0]: key switch, answer, percent
     };
 
     struct Job {
@@ -213,7 +216,11 @@ private:
     std::wstring StartRefusal() const;
     void StartMouse();
     void StopMouse();
-    void MouseReading(bool atRest);
+    // A reading of the mouse that is on: it becomes the latest and is posted.
+    void MouseReading(const std::array<std::int16_t, 6>& values);
+    // The mouse's own stream (SimConfig::mousePeriod): small deflections that wander.
+    void WanderingReading();
+    std::int32_t FetchMouse(std::int16_t h, std::span<const LinkArg> args);
     void KeySwitch();
     bool ProgramAdvancing() const;
     Clock::duration StepPeriod() const;
@@ -256,9 +263,19 @@ private:
     bool m_stopHeld = false;
     std::uint32_t m_haltMessage = 0;
 
+    // The 6D mouse's readings coalesce instead of queueing: while it is on every fetch on its
+    // handle gets the latest reading. After switch-off the last reading stays for as many
+    // fetches as notifications were posted and not yet fetched, then goes.
     std::int16_t m_mouseHandle = 0;
     Clock::time_point m_nextMouse{};
     std::uint32_t m_mouseCount = 0;
+    std::array<std::int16_t, 6> m_mouseReading{};
+    std::uint32_t m_mouseUnread = 0;
+    struct MouseLeft {
+        std::array<std::int16_t, 6> reading{};
+        std::uint32_t unread = 0;
+    };
+    std::map<std::int16_t, MouseLeft> m_mouseLeft;  // by the handle of a mouse switched off
 
     bool m_powered = true;
     bool m_startDisabled = false;

@@ -2,6 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <cstdlib>
+#include <optional>
+#include <string>
 #include <limits>
 #include <set>
 #include <tuple>
@@ -240,6 +244,146 @@ TEST(SimVariables, ModeChangesTurnTheKeySwitchAndTheMouseReportsWhenSwitchedOn) 
     EXPECT_EQ(s.sim.JobsInFlight(), 0u) << "the mouse reports forever: it never counts";
     s.Request(CallId::SetVar, L"$MOUSE_ACT", L"FALSE");
     EXPECT_EQ(Types(s.Run()), (std::vector<int>{0}));
+}
+
+// The 6D mouse's fetch: the six values, and what the call returned.
+struct Reading {
+    int ret = 0;
+    std::array<std::int16_t, 6> v{};
+};
+Reading FetchMouse(Sim& s, std::int16_t h) {
+    Reading r;
+    std::int16_t job = h;
+    auto& v = r.v;
+    const LinkArg a[] = {MakeArg<std::int16_t>(job),     MakeArg<std::int16_t&>(v[0]), MakeArg<std::int16_t&>(v[1]),
+                         MakeArg<std::int16_t&>(v[2]),   MakeArg<std::int16_t&>(v[3]), MakeArg<std::int16_t&>(v[4]),
+                         MakeArg<std::int16_t&>(v[5])};
+    r.ret = s.sim.Invoke(CallId::PHGGet6DMouse, a, s.now);
+    return r;
+}
+
+// Sets environment variables for the life of a test and puts the old values back.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const char* value) : m_name(name) {
+        if (const char* old = std::getenv(name)) m_old = old;
+        if (value) setenv(name, value, 1);
+        else unsetenv(name);
+    }
+    ~ScopedEnv() {
+        if (m_old) setenv(m_name, m_old->c_str(), 1);
+        else unsetenv(m_name);
+    }
+
+private:
+    const char* m_name;
+    std::optional<std::string> m_old;
+};
+
+// The mouse's handle: the one its switch-on reading came with.
+std::int16_t SwitchMouseOn(Sim& s) {
+    s.Request(CallId::SetVar, L"$MOUSE_ACT", L"TRUE");
+    for (const auto& n : s.Run()) {
+        if (n.type == 200) return n.handle;
+    }
+    ADD_FAILURE() << "no reading at switch-on";
+    return 0;
+}
+
+TEST(SimMouse, ItsOwnStreamIsOptInWhateverTheLatency) {
+    EXPECT_EQ(SimConfig{}.mousePeriod.count(), 0);
+    ScopedEnv mouse("VANTEL_SIM_MOUSE_MS", nullptr);
+    for (const char* latency : {static_cast<const char*>(nullptr), "0", "20", "500"}) {
+        ScopedEnv env("VANTEL_SIM_LATENCY_MS", latency);
+        EXPECT_EQ(ConfigFromEnvironment().mousePeriod.count(), 0) << (latency ? latency : "unset");
+    }
+    ScopedEnv stream("VANTEL_SIM_MOUSE_MS", "250");
+    EXPECT_EQ(ConfigFromEnvironment().mousePeriod, std::chrono::milliseconds(250));
+}
+
+TEST(SimMouse, AtRestItReportsOnceAtSwitchOnThenOncePerMove) {
+    SimConfig cfg = Sim::Config();
+    cfg.mousePeriod = SimConfig{}.mousePeriod;
+    cfg.latency = std::chrono::milliseconds(20);
+    Sim s(cfg);
+    const auto mouse = SwitchMouseOn(s);
+    ASSERT_NE(mouse, 0);
+    EXPECT_FALSE(s.sim.NextDue()) << "a mouse at rest has nothing to report";
+    for (int i = 0; i < 100; ++i) s.sim.Tick(s.now += std::chrono::milliseconds(250));
+    EXPECT_TRUE(s.Posts().empty());
+    EXPECT_EQ(FetchMouse(s, mouse).ret, 1);
+    EXPECT_EQ(FetchMouse(s, mouse).v, (std::array<std::int16_t, 6>{})) << "at rest";
+
+    const auto move = s.Request(CallId::EditExec, L"mouse 1 -2 3 -4 5 -32768");
+    EXPECT_EQ(s.Run(), (std::vector<Note>{{200, mouse}, {0, move}})) << "the reading comes on the mouse's own handle";
+    const auto r = FetchMouse(s, mouse);
+    EXPECT_EQ(r.ret, 1);
+    EXPECT_EQ(r.v, (std::array<std::int16_t, 6>{1, -2, 3, -4, 5, -32768}));
+
+    s.Request(CallId::SetVar, L"$MOUSE_ACT", L"FALSE");
+    s.Run();
+    const auto off = s.Request(CallId::EditExec, L"mouse 7 7 7 7 7 7");
+    EXPECT_EQ(s.Run(), (std::vector<Note>{{1, off}})) << "a mouse that is off gives no reading: the job says why";
+}
+
+TEST(SimMouse, AFetchAfterManyReadingsSucceedsWithTheLatest) {
+    Sim s;
+    const auto mouse = SwitchMouseOn(s);
+    for (int i = 1; i <= 500; ++i) s.Request(CallId::EditExec, L"mouse " + std::to_wstring(i) + L" 0 0 0 0 " + std::to_wstring(-i));
+    const auto notes = s.Run(100000);
+    EXPECT_EQ(std::count(notes.begin(), notes.end(), Note{200, mouse}), 500);
+    EXPECT_EQ(s.sim.MailboxSize(), 501u) << "the switch's and the moves' results; the readings are not piled up";
+    for (int i = 0; i < 501; ++i) {
+        const auto r = FetchMouse(s, mouse);
+        ASSERT_EQ(r.ret, 1) << "fetch " << i;
+        ASSERT_EQ(r.v, (std::array<std::int16_t, 6>{500, 0, 0, 0, 0, -500}));
+    }
+    EXPECT_EQ(FetchMouse(s, mouse).ret, 1) << "while the mouse is on, every fetch succeeds";
+    EXPECT_EQ(FetchMouse(s, 0).ret, 0);
+    EXPECT_EQ(FetchMouse(s, static_cast<std::int16_t>(mouse + 1)).ret, 0) << "no mouse there";
+}
+
+TEST(SimMouse, ItsOwnStreamCoalescesToo) {
+    SimConfig cfg = Sim::Config();
+    cfg.mousePeriod = std::chrono::milliseconds(250);
+    Sim s(cfg);
+    const auto mouse = SwitchMouseOn(s);
+    for (int i = 0; i < 300; ++i) {
+        s.now = *s.sim.NextDue();
+        s.sim.Tick(s.now);
+    }
+    const auto notes = s.Posts();
+    EXPECT_EQ(std::count(notes.begin(), notes.end(), Note{200, mouse}), 300);
+    EXPECT_EQ(s.sim.MailboxSize(), 1u) << "only the switch's result";
+    const auto first = FetchMouse(s, mouse);
+    EXPECT_EQ(first.ret, 1);
+    EXPECT_NE(first.v, (std::array<std::int16_t, 6>{})) << "the stream wanders";
+    EXPECT_EQ(FetchMouse(s, mouse).v, first.v) << "no new reading in between: the same latest";
+}
+
+TEST(SimMouse, AfterSwitchOffEachReadingAlreadyPostedIsFetchedOnceWithTheLastReading) {
+    Sim s;
+    const auto mouse = SwitchMouseOn(s);
+    s.Request(CallId::EditExec, L"mouse 1 1 1 1 1 1");
+    s.Request(CallId::EditExec, L"mouse 2 2 2 2 2 2");
+    s.Request(CallId::SetVar, L"$MOUSE_ACT", L"FALSE");
+    s.Run();
+    for (int i = 0; i < 3; ++i) {
+        const auto r = FetchMouse(s, mouse);
+        EXPECT_EQ(r.ret, 1) << "posted at switch-on and by two moves: " << i;
+        EXPECT_EQ(r.v, (std::array<std::int16_t, 6>{2, 2, 2, 2, 2, 2}));
+    }
+    EXPECT_EQ(FetchMouse(s, mouse).ret, 0) << "nothing more was posted";
+
+    const auto again = SwitchMouseOn(s);
+    EXPECT_NE(again, mouse) << "switched on again: a new handle";
+    s.Request(CallId::EditExec, L"mouse 3 3 3 3 3 3");
+    s.Run();
+    EXPECT_EQ(FetchMouse(s, again).ret, 1);
+    EXPECT_EQ(s.Abort(again), 1) << "aborting the mouse's job switches it off";
+    EXPECT_EQ(s.Show(L"$MOUSE_ACT"), L"FALSE");
+    EXPECT_EQ(FetchMouse(s, again).v, (std::array<std::int16_t, 6>{3, 3, 3, 3, 3, 3}));
+    EXPECT_EQ(FetchMouse(s, again).ret, 0);
 }
 
 TEST(SimProgram, StartingWithNothingSelectedEndsTheJobWithAControllerMessage) {
