@@ -35,6 +35,11 @@ struct SimConfig {
     // demonstrations; 0 (the default): a reading at switch-on and one per move ("mouse" of
     // EditExec), as a real mouse that nobody touches.
     Clock::duration mousePeriod = Clock::duration::zero();
+    // Unread notifications kept over all handles, by count and by (estimated) bytes. Past either
+    // bound the oldest unread notification of a standing subscription is dropped (counted, and
+    // noted in the log); only when no subscription holds any, the oldest of all.
+    std::size_t mailboxCount = std::size_t{1} << 18;
+    std::size_t mailboxBytes = std::size_t{256} << 20;
     // Time stamps: from the wall clock, or (when set) from this many milliseconds after
     // 1970 plus one millisecond per stamp, so that scripted runs read the same every time.
     std::optional<std::int64_t> fixedClockMs;
@@ -81,6 +86,10 @@ public:
     const SimMessageBuffer& Messages() const { return m_messages; }
     const SimProgram& Program() const { return m_program; }
     std::size_t MailboxSize() const;
+    // Estimated bytes of the unread notifications, and how many were dropped to keep them
+    // within SimConfig's bounds.
+    std::size_t MailboxBytes() const { return m_mailBytes; }
+    std::uint64_t MailboxDropped() const { return m_mailDropped; }
 
 private:
     // The 6D mouse's readings are no kind: they coalesce outside the mailbox (FetchMouse).
@@ -145,12 +154,33 @@ private:
         Clock::time_point next{};
     };
 
+    // One unread notification, in the order made.
+    struct Unread {
+        Payload p;
+        std::uint64_t seq = 0;
+        std::size_t bytes = 0;
+    };
+    struct Box {
+        std::deque<Unread> items;
+        bool stream = false;  // a standing subscription's: dropped first when over the bounds
+    };
+    using BoxIt = std::map<std::int16_t, Box>::iterator;
+
     std::int16_t NextHandle();
     std::uint32_t NextMessageHandle();
     std::uint64_t Stamp();
     void PostRaw(std::int16_t h, int type);
     // Keeps p for the fetch call of its kind and posts the notification.
     void Deliver(std::int16_t h, int type, Payload p);
+    // Mailbox book-keeping: every unread notification enters through Keep and leaves through
+    // Unkeep or Forget, so that the count and bytes stay right.
+    void Keep(std::int16_t h, Payload&& p);
+    Payload Unkeep(BoxIt box, std::deque<Unread>::iterator it);
+    void Forget(std::int16_t h);
+    void ForgetAll();
+    // Drops one notification to make room: the oldest of a standing subscription, else the
+    // oldest of all. False when nothing is left to drop.
+    bool DropOldest();
     void Finish(std::int16_t h, std::int32_t ret, std::wstring text = {}, std::int32_t number = 0);
     void FinishWith(std::int16_t h, std::vector<Out> outs);
     // Ends the job with a synchronous message (type 1) that says why.
@@ -253,7 +283,13 @@ private:
     std::map<std::int16_t, Standing> m_standing;
     std::map<std::int16_t, std::uint32_t> m_asking;  // EditExec jobs waiting for SyncAnswer
     std::map<std::int16_t, Job> m_askJobs;
-    std::map<std::int16_t, std::deque<Payload>> m_mailbox;
+    std::map<std::int16_t, Box> m_mailbox;
+    std::set<std::int16_t> m_streamBoxes;  // boxes with stream set that hold something
+    std::size_t m_mailCount = 0;
+    std::size_t m_mailBytes = 0;
+    std::uint64_t m_mailSeq = 0;
+    std::uint64_t m_mailDropped = 0;
+    bool m_dropping = false;  // in a run of drops, logged at its start
 
     std::int16_t m_runHandle = 0;  // the job that started the running program
     std::uint32_t m_programDialog = 0;

@@ -386,6 +386,84 @@ TEST(SimMouse, AfterSwitchOffEachReadingAlreadyPostedIsFetchedOnceWithTheLastRea
     EXPECT_EQ(FetchMouse(s, again).ret, 0);
 }
 
+TEST(SimMailbox, ASubscriptionLosesNoneOfManyUnreadNotifications) {
+    Sim s;
+    const auto watch = s.Request(CallId::SetInfo, L"$COUNTER");
+    s.Run();
+    for (int i = 1; i <= 1000; ++i) s.Request(CallId::SetVar, L"$COUNTER", std::to_wstring(i));
+    const auto notes = s.Run(100000);
+    EXPECT_EQ(std::count(notes.begin(), notes.end(), Note{0, watch}), 1000) << "and the first, posted before";
+    std::wstring text;
+    for (int i = 0; i <= 1000; ++i) {
+        ASSERT_EQ(s.Result(CallId::SetInfoResult, watch, &text), 1) << "fetch " << i;
+        ASSERT_EQ(text, std::to_wstring(i));
+    }
+    EXPECT_EQ(s.Result(CallId::SetInfoResult, watch, &text), 0);
+    EXPECT_EQ(s.sim.MailboxDropped(), 0u);
+}
+
+TEST(SimMailbox, OverTheBoundTheOldestOfASubscriptionGoesFirstAndIsCounted) {
+    SimConfig cfg = Sim::Config();
+    cfg.mailboxCount = 10;
+    Sim s(cfg);
+    const auto watch = s.Request(CallId::SetInfo, L"$COUNTER");
+    s.Run();
+    std::vector<std::int16_t> shows;
+    for (int i = 0; i < 3; ++i) shows.push_back(s.Request(CallId::ShowVar, L"$OV_JOG"));
+    s.Run();
+    for (int i = 1; i <= 20; ++i) {
+        const auto set = s.Request(CallId::SetVar, L"$COUNTER", std::to_wstring(i));
+        s.Run();
+        ASSERT_EQ(s.Result(CallId::SetVarResult, set), 1);
+    }
+    // Each write's own result counts until it is fetched: one place fewer for the changes.
+    EXPECT_EQ(s.sim.MailboxSize(), 9u);
+    EXPECT_EQ(s.sim.MailboxDropped(), 15u) << "the first value and the first 14 changes";
+    std::wstring text;
+    for (const auto h : shows) EXPECT_EQ(s.Result(CallId::ShowVarResult, h, &text), 1) << "jobs' own results stay";
+    std::vector<std::wstring> seen;
+    while (s.Result(CallId::SetInfoResult, watch, &text) == 1) seen.push_back(text);
+    EXPECT_EQ(seen, (std::vector<std::wstring>{L"15", L"16", L"17", L"18", L"19", L"20"})) << "the newest stay";
+
+    // The controller's log says so, once for the run of drops.
+    std::uint32_t first = 1, last = 1000;
+    const LinkArg range[] = {MakeArg<std::uint32_t>(first), MakeArg<std::uint32_t>(last)};
+    auto h = static_cast<std::int16_t>(s.sim.Invoke(CallId::GetLogEntries, range, s.now));
+    s.Run();
+    StringArray lines;
+    const LinkArg out[] = {MakeArg<std::int16_t>(h), MakeArg<StringArray&>(lines)};
+    ASSERT_EQ(s.sim.Invoke(CallId::GetLogEntriesResult, out, s.now), 1);
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(), [](const std::wstring& l) { return l.find(L"[Mailbox/] 1301: ") != std::wstring::npos; }), 1)
+        << (lines.empty() ? L"" : lines.back());
+}
+
+TEST(SimMailbox, WithNoSubscriptionToDropTheOldestOfAllGoesAndBytesCountToo) {
+    SimConfig cfg = Sim::Config();
+    cfg.mailboxCount = 5;
+    Sim s(cfg);
+    std::vector<std::int16_t> shows;
+    for (int i = 0; i < 8; ++i) shows.push_back(s.Request(CallId::ShowVar, L"$OV_JOG"));
+    s.Run();
+    EXPECT_EQ(s.sim.MailboxDropped(), 3u);
+    for (std::size_t i = 0; i < shows.size(); ++i) EXPECT_EQ(s.Result(CallId::ShowVarResult, shows[i]), i < 3 ? 0 : 1) << i;
+    EXPECT_EQ(s.sim.MailboxSize(), 0u);
+    EXPECT_EQ(s.sim.MailboxBytes(), 0u);
+
+    cfg = Sim::Config();
+    cfg.mailboxBytes = 100000;
+    Sim big(cfg);
+    const auto watch = big.Request(CallId::SetInfo, L"$NOTE");
+    big.Run();
+    for (int i = 0; i < 100; ++i) big.Request(CallId::SetVar, L"$NOTE", L"\"" + std::wstring(200, L'a' + i % 26) + L"\"");
+    big.Run();
+    EXPECT_LE(big.sim.MailboxBytes(), 100000u);
+    EXPECT_GT(big.sim.MailboxDropped(), 0u);
+    std::wstring text;
+    std::wstring last;
+    while (big.Result(CallId::SetInfoResult, watch, &text) == 1) last = text;
+    EXPECT_EQ(last, L"\"" + std::wstring(200, L'a' + 99 % 26) + L"\"") << "the newest change stays";
+}
+
 TEST(SimProgram, StartingWithNothingSelectedEndsTheJobWithAControllerMessage) {
     Sim s;
     const auto h = s.Request(CallId::Start);
