@@ -241,7 +241,7 @@ TEST(SimVariables, ModeChangesTurnTheKeySwitchAndTheMouseReportsWhenSwitchedOn) 
     EXPECT_EQ(Types(s.Run()), (std::vector<int>{0, 300}));
     s.Request(CallId::SetVar, L"$MOUSE_ACT", L"TRUE");
     EXPECT_EQ(Types(s.Run()), (std::vector<int>{0, 200}));
-    EXPECT_EQ(s.sim.JobsInFlight(), 0u) << "the mouse reports forever: it never counts";
+    EXPECT_EQ(s.sim.JobsInFlight(), 0u) << "the mouse posts when moved, or forever with a period: it never counts";
     s.Request(CallId::SetVar, L"$MOUSE_ACT", L"FALSE");
     EXPECT_EQ(Types(s.Run()), (std::vector<int>{0}));
 }
