@@ -16,8 +16,8 @@ constexpr std::uint32_t kMsgExecHelp = 1200;
 constexpr std::uint32_t kMsgExecError = 1201;
 constexpr std::uint32_t kMsgExecAnswer = 1202;
 
-// Unread notifications kept per handle; older ones make room.
-constexpr std::size_t kMailboxDepth = 64;
+// The controller's own log record when unread notifications had to be dropped.
+constexpr std::uint32_t kLogMailboxFull = 1301;
 // Longest reason text DisableStart takes.
 constexpr std::size_t kMaxReason = 80;
 
@@ -134,7 +134,8 @@ SimConfig ConfigFromEnvironment() {
     c.latency = milliseconds(latency);
     // Without latency everything runs tick by tick, so that scripts read the same each run.
     c.step = milliseconds(EnvInt("VANTEL_SIM_STEP_MS", latency == 0 ? 0 : 200));
-    c.mousePeriod = milliseconds(EnvInt("VANTEL_SIM_MOUSE_MS", latency == 0 ? 0 : 250));
+    // The mouse's own stream is opt-in: a mouse at rest reports nothing, whatever the latency.
+    c.mousePeriod = milliseconds(EnvInt("VANTEL_SIM_MOUSE_MS", 0));
     c.hostDir = SimHostFolder::DefaultRoot();
     if (const char* env = std::getenv("VANTEL_SIM_STATE_DIR"); env != nullptr && *env != '\0') c.stateDir = env;
     if (const char* env = std::getenv("VANTEL_SIM_CLOCK_MS")) {
@@ -171,7 +172,8 @@ std::int16_t SimController::NextHandle() {
         m_nextHandle = m_nextHandle >= 0x7FFF ? 1 : m_nextHandle + 1;
         const auto h = static_cast<std::int16_t>(m_nextHandle);
         if (!m_live.count(h)) {
-            m_mailbox.erase(h);  // whatever an earlier job of this number left unread
+            Forget(h);  // whatever an earlier job of this number left unread
+            m_mouseLeft.erase(h);
             return h;
         }
     }
@@ -196,10 +198,101 @@ void SimController::PostRaw(std::int16_t h, int type) {
 
 void SimController::Deliver(std::int16_t h, int type, Payload p) {
     if (!m_open) return;  // nobody listens: nothing is kept either
-    auto& box = m_mailbox[h];
-    if (box.size() >= kMailboxDepth) box.pop_front();
-    box.push_back(std::move(p));
+    Keep(h, std::move(p));
     PostRaw(h, type);
+}
+
+namespace {
+std::size_t TextBytes(const std::wstring& s) { return s.size() * sizeof(wchar_t); }
+std::size_t TextBytes(const std::vector<std::wstring>& list) {
+    std::size_t n = list.size() * sizeof(std::wstring);
+    for (const auto& s : list) n += TextBytes(s);
+    return n;
+}
+}  // namespace
+
+void SimController::Keep(std::int16_t h, Payload&& p) {
+    // What the notification holds beyond its fixed size: texts, lists, bytes.
+    std::size_t bytes = sizeof(Unread) + TextBytes(p.text) + TextBytes(p.msg.text1) + TextBytes(p.msg.text2) +
+                        TextBytes(p.msg.text3) + TextBytes(p.msg.answers) + p.outs.size() * sizeof(Out);
+    for (const Out& o : p.outs) {
+        if (const auto* t = std::get_if<std::wstring>(&o)) bytes += TextBytes(*t);
+        else if (const auto* l = std::get_if<StringArray>(&o)) bytes += TextBytes(*l);
+        else if (const auto* f = std::get_if<BoolArray>(&o)) bytes += f->size() / 8;
+        else if (const auto* b = std::get_if<ByteArray>(&o)) bytes += b->size();
+        else if (const auto* d = std::get_if<DWordArray>(&o)) bytes += d->size() * sizeof(std::uint32_t);
+    }
+    const auto [it, created] = m_mailbox.try_emplace(h);
+    Box& box = it->second;
+    if (created && m_standing.count(h)) {
+        box.stream = true;
+        m_streamBoxes.insert(h);
+    }
+    box.items.emplace_back(std::move(p), ++m_mailSeq, bytes);
+    ++m_mailCount;
+    m_mailBytes += bytes;
+
+    // One log record for a run of drops: a new run starts once the mailbox has drained to half.
+    if (m_mailCount <= m_cfg.mailboxCount / 2 && m_mailBytes <= m_cfg.mailboxBytes / 2) m_dropping = false;
+    while ((m_mailCount > m_cfg.mailboxCount || m_mailBytes > m_cfg.mailboxBytes) && m_mailCount > 1 && DropOldest()) {
+        if (m_dropping) continue;
+        m_dropping = true;
+        m_log.AddOwn(Stamp(), L"Mailbox", L"", kLogMailboxFull, 2,
+                     L"Unread notifications over " + std::to_wstring(m_cfg.mailboxCount) + L" or " +
+                         std::to_wstring(m_cfg.mailboxBytes) + L" bytes: the oldest are dropped",
+                     L"Dropped so far: " + std::to_wstring(m_mailDropped));
+    }
+}
+
+SimController::Payload SimController::Unkeep(BoxIt box, std::deque<Unread>::iterator it) {
+    Payload p = std::move(it->p);
+    --m_mailCount;
+    m_mailBytes -= it->bytes;
+    box->second.items.erase(it);
+    if (box->second.items.empty()) {
+        m_streamBoxes.erase(box->first);
+        m_mailbox.erase(box);
+    }
+    return p;
+}
+
+void SimController::Forget(std::int16_t h) {
+    const auto box = m_mailbox.find(h);
+    if (box == m_mailbox.end()) return;
+    for (const Unread& u : box->second.items) m_mailBytes -= u.bytes;
+    m_mailCount -= box->second.items.size();
+    m_streamBoxes.erase(h);
+    m_mailbox.erase(box);
+}
+
+void SimController::ForgetAll() {
+    m_mailbox.clear();
+    m_streamBoxes.clear();
+    m_mailCount = 0;
+    m_mailBytes = 0;
+    m_mouseLeft.clear();
+    m_mouseUnread = 0;
+}
+
+bool SimController::DropOldest() {
+    // Within a box the notifications are in the order made: the oldest is at the front.
+    const auto oldestOf = [&](auto first, auto last, auto boxOf) {
+        BoxIt best = m_mailbox.end();
+        for (auto i = first; i != last; ++i) {
+            const BoxIt b = boxOf(i);
+            if (b != m_mailbox.end() && !b->second.items.empty() &&
+                (best == m_mailbox.end() || b->second.items.front().seq < best->second.items.front().seq)) {
+                best = b;
+            }
+        }
+        return best;
+    };
+    BoxIt victim = oldestOf(m_streamBoxes.begin(), m_streamBoxes.end(), [&](auto i) { return m_mailbox.find(*i); });
+    if (victim == m_mailbox.end()) victim = oldestOf(m_mailbox.begin(), m_mailbox.end(), [](BoxIt i) { return i; });
+    if (victim == m_mailbox.end()) return false;
+    Unkeep(victim, victim->second.items.begin());
+    ++m_mailDropped;
+    return true;
 }
 
 void SimController::Finish(std::int16_t h, std::int32_t ret, std::wstring text, std::int32_t number) {
@@ -236,11 +329,7 @@ bool SimController::StillLive(std::int16_t h) const {
            (m_motion && h == m_motion->handle);
 }
 
-std::size_t SimController::MailboxSize() const {
-    std::size_t n = 0;
-    for (const auto& [h, box] : m_mailbox) n += box.size();
-    return n;
-}
+std::size_t SimController::MailboxSize() const { return m_mailCount; }
 
 std::vector<SimController::Post> SimController::TakePosts() {
     std::vector<Post> out;
@@ -357,7 +446,7 @@ std::int32_t SimController::Fetch(CallId id, std::span<const LinkArg> args) {
         case CallId::GetAsyncAddDialog: kind = Kind::AsyncDialog; break;
         case CallId::GetAsyncAnswer: kind = Kind::Answer; break;
         case CallId::GetSyncAddDialog: kind = Kind::SyncDialog; break;
-        case CallId::PHGGet6DMouse: kind = Kind::Mouse; break;
+        case CallId::PHGGet6DMouse: return FetchMouse(static_cast<std::int16_t>(Num(args, 0)), args);
         case CallId::KeySwitchResult: kind = Kind::Key; break;
         case CallId::GetProgressInfo: kind = Kind::Progress; break;
         default: break;
@@ -365,11 +454,10 @@ std::int32_t SimController::Fetch(CallId id, std::span<const LinkArg> args) {
     const auto h = static_cast<std::int16_t>(Num(args, 0));
     const auto box = m_mailbox.find(h);
     if (box == m_mailbox.end()) return 0;
-    const auto it = std::find_if(box->second.begin(), box->second.end(), [&](const Payload& p) { return p.kind == kind; });
-    if (it == box->second.end()) return 0;
-    const Payload p = std::move(*it);
-    box->second.erase(it);
-    if (box->second.empty()) m_mailbox.erase(box);
+    auto& items = box->second.items;
+    const auto it = std::find_if(items.begin(), items.end(), [&](const Unread& u) { return u.p.kind == kind; });
+    if (it == items.end()) return 0;
+    const Payload p = Unkeep(box, it);
 
     const SimMessage& m = p.msg;
     switch (kind) {
@@ -423,9 +511,6 @@ std::int32_t SimController::Fetch(CallId id, std::span<const LinkArg> args) {
             SetOut(args, 1, ArgType::U32, m.handle);
             SetOut(args, 2, ArgType::I16, p.values[0]);
             return 1;
-        case Kind::Mouse:
-            for (std::size_t i = 0; i < 6; ++i) SetOut(args, i + 1, ArgType::I16, p.values[i]);
-            return 1;
         case Kind::Key: SetOut(args, 1, ArgType::I16, p.values[0]); return 1;
         case Kind::Progress:
             SetOut(args, 1, ArgType::I16, p.values[0]);
@@ -461,7 +546,7 @@ void SimController::DropJobs() {
     m_standing.clear();
     m_askJobs.clear();
     m_asking.clear();
-    m_mailbox.clear();
+    ForgetAll();
     m_live.clear();
     if (m_runHandle) m_live.insert(m_runHandle);
     if (m_mouseHandle) m_live.insert(m_mouseHandle);
@@ -557,7 +642,7 @@ void SimController::Tick(Clock::time_point now) {
         m_nextStep = now + StepPeriod();
     }
     if (m_mouseHandle != 0 && m_cfg.mousePeriod.count() > 0 && now >= m_nextMouse) {
-        MouseReading(false);
+        WanderingReading();
         m_nextMouse = now + m_cfg.mousePeriod;
     }
     if (m_motion ? now >= m_motion->next : (m_jogAxis != 0 && m_cfg.step.count() > 0 && now >= m_nextJog)) StepMotion();
@@ -994,26 +1079,53 @@ void SimController::StartMouse() {
         if (m_mouseHandle == 0) return;
         m_live.insert(m_mouseHandle);
         m_nextMouse = m_now + m_cfg.mousePeriod;
-        MouseReading(true);
+        m_mouseUnread = 0;
+        MouseReading({});  // at rest
     }
     SetState(L"$MOUSE_ACT", L"TRUE");
 }
 
 void SimController::StopMouse() {
-    if (m_mouseHandle != 0) m_live.erase(m_mouseHandle);
+    if (m_mouseHandle != 0) {
+        m_live.erase(m_mouseHandle);
+        // Readings already posted can still be fetched, each once, with the last reading.
+        if (m_mouseUnread > 0) m_mouseLeft[m_mouseHandle] = {m_mouseReading, m_mouseUnread};
+    }
     m_mouseHandle = 0;
+    m_mouseUnread = 0;
     SetState(L"$MOUSE_ACT", L"FALSE");
 }
 
-void SimController::MouseReading(bool atRest) {
-    Payload p;
-    p.kind = Kind::Mouse;
-    if (!atRest) {
-        // An operator's hand: small deflections that wander, never twice the same in a row.
-        ++m_mouseCount;
-        for (int i = 0; i < 6; ++i) p.values[i] = static_cast<std::int16_t>((m_mouseCount * 7 + i * 13) % 41 - 20);
+void SimController::MouseReading(const std::array<std::int16_t, 6>& values) {
+    if (m_mouseHandle == 0) return;
+    m_mouseReading = values;
+    if (!m_open || m_window == 0) return;  // nobody listens
+    if (m_mouseUnread < UINT32_MAX) ++m_mouseUnread;
+    PostRaw(m_mouseHandle, 200);
+}
+
+void SimController::WanderingReading() {
+    // An operator's hand: small deflections that wander, never twice the same in a row.
+    ++m_mouseCount;
+    std::array<std::int16_t, 6> values{};
+    for (int i = 0; i < 6; ++i) values[i] = static_cast<std::int16_t>((m_mouseCount * 7 + i * 13) % 41 - 20);
+    MouseReading(values);
+}
+
+std::int32_t SimController::FetchMouse(std::int16_t h, std::span<const LinkArg> args) {
+    std::array<std::int16_t, 6> values{};
+    if (h != 0 && h == m_mouseHandle) {
+        // The mouse is on: every fetch succeeds with the latest reading, however many came before.
+        values = m_mouseReading;
+        if (m_mouseUnread > 0) --m_mouseUnread;
+    } else {
+        const auto left = m_mouseLeft.find(h);
+        if (left == m_mouseLeft.end()) return 0;
+        values = left->second.reading;
+        if (--left->second.unread == 0) m_mouseLeft.erase(left);
     }
-    Deliver(m_mouseHandle, 200, std::move(p));
+    for (std::size_t i = 0; i < 6; ++i) SetOut(args, i + 1, ArgType::I16, values[i]);
+    return 1;
 }
 
 void SimController::CompleteMisc(Job& job) {
@@ -1178,10 +1290,14 @@ void SimController::CompleteExec(Job& job) {
         }
         case ExecVerb::SyncMsg: return FinishWithMessage(h, cmd.text, number(), L"EditExec", MsgKind::Info);
         case ExecVerb::Mouse: {
-            Payload p;
-            p.kind = Kind::Mouse;
-            for (std::size_t i = 0; i < 6; ++i) p.values[i] = static_cast<std::int16_t>(cmd.numbers[i]);
-            Deliver(NextHandle(), 200, std::move(p));
+            // The operator moves the mouse: a reading, but only from a mouse that is on.
+            if (m_mouseHandle == 0) {
+                return FinishWithMessage(h, L"The 6D mouse is off: switch it on first ($MOUSE_ACT TRUE)", kMsgExecError,
+                                         L"EditExec", MsgKind::Acknowledge);
+            }
+            std::array<std::int16_t, 6> values{};
+            for (std::size_t i = 0; i < 6; ++i) values[i] = static_cast<std::int16_t>(cmd.numbers[i]);
+            MouseReading(values);
             break;
         }
         case ExecVerb::KeySwitch: {

@@ -31,8 +31,15 @@ struct SimConfig {
     Clock::duration latency = std::chrono::milliseconds(20);
     // Time per program line at $OV_PRO 100; 0 advances one line per tick.
     Clock::duration step = std::chrono::milliseconds(200);
-    // Time between 6D mouse readings; 0 sends only the reading at switch-on.
-    Clock::duration mousePeriod = std::chrono::milliseconds(250);
+    // Time between the 6D mouse's own readings while it is on, a stream for tests and
+    // demonstrations; 0 (the default): a reading at switch-on and one per move ("mouse" of
+    // EditExec), as a real mouse that nobody touches.
+    Clock::duration mousePeriod = Clock::duration::zero();
+    // Unread notifications kept over all handles, by count and by (estimated) bytes. Past either
+    // bound the oldest unread notification of a standing subscription is dropped (counted, and
+    // noted in the log); only when no subscription holds any, the oldest of all.
+    std::size_t mailboxCount = std::size_t{1} << 18;
+    std::size_t mailboxBytes = std::size_t{256} << 20;
     // Time stamps: from the wall clock, or (when set) from this many milliseconds after
     // 1970 plus one millisecond per stamp, so that scripted runs read the same every time.
     std::optional<std::int64_t> fixedClockMs;
@@ -79,9 +86,14 @@ public:
     const SimMessageBuffer& Messages() const { return m_messages; }
     const SimProgram& Program() const { return m_program; }
     std::size_t MailboxSize() const;
+    // Estimated bytes of the unread notifications, and how many were dropped to keep them
+    // within SimConfig's bounds.
+    std::size_t MailboxBytes() const { return m_mailBytes; }
+    std::uint64_t MailboxDropped() const { return m_mailDropped; }
 
 private:
-    enum class Kind { Result, SyncMsg, AsyncMsg, SubMsg, Confirm, AsyncDialog, Answer, SyncDialog, Mouse, Key, Progress };
+    // The 6D mouse's readings are no kind: they coalesce outside the mailbox (FetchMouse).
+    enum class Kind { Result, SyncMsg, AsyncMsg, SubMsg, Confirm, AsyncDialog, Answer, SyncDialog, Key, Progress };
 
     struct Stamped {
         std::uint64_t ticks;
@@ -97,7 +109,7 @@ private:
         std::int32_t number = 0;
         std::vector<Out> outs;
         SimMessage msg;           // messages and dialogs
-        std::int16_t values[6] = {};  // mouse; [0] also key switch, answer, percent
+        std::int16_t values[6] = {};  // [0]: key switch, answer, percent
     };
 
     struct Job {
@@ -142,12 +154,33 @@ private:
         Clock::time_point next{};
     };
 
+    // One unread notification, in the order made.
+    struct Unread {
+        Payload p;
+        std::uint64_t seq = 0;
+        std::size_t bytes = 0;
+    };
+    struct Box {
+        std::deque<Unread> items;
+        bool stream = false;  // a standing subscription's: dropped first when over the bounds
+    };
+    using BoxIt = std::map<std::int16_t, Box>::iterator;
+
     std::int16_t NextHandle();
     std::uint32_t NextMessageHandle();
     std::uint64_t Stamp();
     void PostRaw(std::int16_t h, int type);
     // Keeps p for the fetch call of its kind and posts the notification.
     void Deliver(std::int16_t h, int type, Payload p);
+    // Mailbox book-keeping: every unread notification enters through Keep and leaves through
+    // Unkeep or Forget, so that the count and bytes stay right.
+    void Keep(std::int16_t h, Payload&& p);
+    Payload Unkeep(BoxIt box, std::deque<Unread>::iterator it);
+    void Forget(std::int16_t h);
+    void ForgetAll();
+    // Drops one notification to make room: the oldest of a standing subscription, else the
+    // oldest of all. False when nothing is left to drop.
+    bool DropOldest();
     void Finish(std::int16_t h, std::int32_t ret, std::wstring text = {}, std::int32_t number = 0);
     void FinishWith(std::int16_t h, std::vector<Out> outs);
     // Ends the job with a synchronous message (type 1) that says why.
@@ -213,7 +246,11 @@ private:
     std::wstring StartRefusal() const;
     void StartMouse();
     void StopMouse();
-    void MouseReading(bool atRest);
+    // A reading of the mouse that is on: it becomes the latest and is posted.
+    void MouseReading(const std::array<std::int16_t, 6>& values);
+    // The mouse's own stream (SimConfig::mousePeriod): small deflections that wander.
+    void WanderingReading();
+    std::int32_t FetchMouse(std::int16_t h, std::span<const LinkArg> args);
     void KeySwitch();
     bool ProgramAdvancing() const;
     Clock::duration StepPeriod() const;
@@ -246,7 +283,13 @@ private:
     std::map<std::int16_t, Standing> m_standing;
     std::map<std::int16_t, std::uint32_t> m_asking;  // EditExec jobs waiting for SyncAnswer
     std::map<std::int16_t, Job> m_askJobs;
-    std::map<std::int16_t, std::deque<Payload>> m_mailbox;
+    std::map<std::int16_t, Box> m_mailbox;
+    std::set<std::int16_t> m_streamBoxes;  // boxes with stream set that hold something
+    std::size_t m_mailCount = 0;
+    std::size_t m_mailBytes = 0;
+    std::uint64_t m_mailSeq = 0;
+    std::uint64_t m_mailDropped = 0;
+    bool m_dropping = false;  // in a run of drops, logged at its start
 
     std::int16_t m_runHandle = 0;  // the job that started the running program
     std::uint32_t m_programDialog = 0;
@@ -256,9 +299,19 @@ private:
     bool m_stopHeld = false;
     std::uint32_t m_haltMessage = 0;
 
+    // The 6D mouse's readings coalesce instead of queueing: while it is on every fetch on its
+    // handle gets the latest reading. After switch-off the last reading stays for as many
+    // fetches as notifications were posted and not yet fetched, then goes.
     std::int16_t m_mouseHandle = 0;
     Clock::time_point m_nextMouse{};
     std::uint32_t m_mouseCount = 0;
+    std::array<std::int16_t, 6> m_mouseReading{};
+    std::uint32_t m_mouseUnread = 0;
+    struct MouseLeft {
+        std::array<std::int16_t, 6> reading{};
+        std::uint32_t unread = 0;
+    };
+    std::map<std::int16_t, MouseLeft> m_mouseLeft;  // by the handle of a mouse switched off
 
     bool m_powered = true;
     bool m_startDisabled = false;

@@ -25,7 +25,7 @@ constexpr std::array<VerbInfo, 17> kVerbs = {{
     {L"reply", ExecVerb::Reply, L"reply HANDLE ANSWER - dialog answered at the controller (70)"},
     {L"ask", ExecVerb::Ask, L"ask TEXT|ANSWER|... - synchronous dialog, 1-5 answers (100)"},
     {L"syncmsg", ExecVerb::SyncMsg, L"syncmsg [NUMBER] TEXT - synchronous message ending this job (1)"},
-    {L"mouse", ExecVerb::Mouse, L"mouse X Y Z A B C - one 6D mouse reading (200)"},
+    {L"mouse", ExecVerb::Mouse, L"mouse X Y Z A B C - move the 6D mouse while it is on: one reading (200)"},
     {L"keyswitch", ExecVerb::KeySwitch, L"keyswitch 1-4 - key switch to #T1 #T2 #AUT #EX (300)"},
     {L"key", ExecVerb::Key, L"key CODE - operator key, 0-65535 or 0xHHHH (WM_BOFKEY)"},
     {L"progress", ExecVerb::Progress, L"progress PERCENT [TEXT] - progress report of this job (400)"},

@@ -50,8 +50,14 @@ wait
 field 1 syncmsg 99 Safety fence opened
 menu 32842
 wait
+# The 6D mouse reads only while it is on: switched on from the panel (one reading, at rest),
+# moved (one reading), off again.
+menu 1046
+wait
 field 1 mouse 1 -2 3 -4 5 -6
 menu 32842
+wait
+menu 1047
 wait
 field 1 keyswitch 4
 menu 32842
@@ -77,8 +83,7 @@ wait
 field 1 dialog Too many|a|b|c|d|e|f
 menu 32842
 wait
-# The mouse: switched on from the panel, off again.
-menu 1046
-wait
-menu 1047
+# Moving the mouse while it is off gives no reading; the job says why.
+field 1 mouse 1 -2 3 -4 5 -6
+menu 32842
 wait

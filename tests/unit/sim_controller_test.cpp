@@ -2,6 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <cstdlib>
+#include <optional>
+#include <string>
 #include <limits>
 #include <set>
 #include <tuple>
@@ -237,9 +241,227 @@ TEST(SimVariables, ModeChangesTurnTheKeySwitchAndTheMouseReportsWhenSwitchedOn) 
     EXPECT_EQ(Types(s.Run()), (std::vector<int>{0, 300}));
     s.Request(CallId::SetVar, L"$MOUSE_ACT", L"TRUE");
     EXPECT_EQ(Types(s.Run()), (std::vector<int>{0, 200}));
-    EXPECT_EQ(s.sim.JobsInFlight(), 0u) << "the mouse reports forever: it never counts";
+    EXPECT_EQ(s.sim.JobsInFlight(), 0u) << "the mouse posts when moved, or forever with a period: it never counts";
     s.Request(CallId::SetVar, L"$MOUSE_ACT", L"FALSE");
     EXPECT_EQ(Types(s.Run()), (std::vector<int>{0}));
+}
+
+// The 6D mouse's fetch: the six values, and what the call returned.
+struct Reading {
+    int ret = 0;
+    std::array<std::int16_t, 6> v{};
+};
+Reading FetchMouse(Sim& s, std::int16_t h) {
+    Reading r;
+    std::int16_t job = h;
+    auto& v = r.v;
+    const LinkArg a[] = {MakeArg<std::int16_t>(job),     MakeArg<std::int16_t&>(v[0]), MakeArg<std::int16_t&>(v[1]),
+                         MakeArg<std::int16_t&>(v[2]),   MakeArg<std::int16_t&>(v[3]), MakeArg<std::int16_t&>(v[4]),
+                         MakeArg<std::int16_t&>(v[5])};
+    r.ret = s.sim.Invoke(CallId::PHGGet6DMouse, a, s.now);
+    return r;
+}
+
+// Sets environment variables for the life of a test and puts the old values back.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const char* value) : m_name(name) {
+        if (const char* old = std::getenv(name)) m_old = old;
+        if (value) setenv(name, value, 1);
+        else unsetenv(name);
+    }
+    ~ScopedEnv() {
+        if (m_old) setenv(m_name, m_old->c_str(), 1);
+        else unsetenv(m_name);
+    }
+
+private:
+    const char* m_name;
+    std::optional<std::string> m_old;
+};
+
+// The mouse's handle: the one its switch-on reading came with.
+std::int16_t SwitchMouseOn(Sim& s) {
+    s.Request(CallId::SetVar, L"$MOUSE_ACT", L"TRUE");
+    for (const auto& n : s.Run()) {
+        if (n.type == 200) return n.handle;
+    }
+    ADD_FAILURE() << "no reading at switch-on";
+    return 0;
+}
+
+TEST(SimMouse, ItsOwnStreamIsOptInWhateverTheLatency) {
+    EXPECT_EQ(SimConfig{}.mousePeriod.count(), 0);
+    ScopedEnv mouse("VANTEL_SIM_MOUSE_MS", nullptr);
+    for (const char* latency : {static_cast<const char*>(nullptr), "0", "20", "500"}) {
+        ScopedEnv env("VANTEL_SIM_LATENCY_MS", latency);
+        EXPECT_EQ(ConfigFromEnvironment().mousePeriod.count(), 0) << (latency ? latency : "unset");
+    }
+    ScopedEnv stream("VANTEL_SIM_MOUSE_MS", "250");
+    EXPECT_EQ(ConfigFromEnvironment().mousePeriod, std::chrono::milliseconds(250));
+}
+
+TEST(SimMouse, AtRestItReportsOnceAtSwitchOnThenOncePerMove) {
+    SimConfig cfg = Sim::Config();
+    cfg.mousePeriod = SimConfig{}.mousePeriod;
+    cfg.latency = std::chrono::milliseconds(20);
+    Sim s(cfg);
+    const auto mouse = SwitchMouseOn(s);
+    ASSERT_NE(mouse, 0);
+    EXPECT_FALSE(s.sim.NextDue()) << "a mouse at rest has nothing to report";
+    for (int i = 0; i < 100; ++i) s.sim.Tick(s.now += std::chrono::milliseconds(250));
+    EXPECT_TRUE(s.Posts().empty());
+    EXPECT_EQ(FetchMouse(s, mouse).ret, 1);
+    EXPECT_EQ(FetchMouse(s, mouse).v, (std::array<std::int16_t, 6>{})) << "at rest";
+
+    const auto move = s.Request(CallId::EditExec, L"mouse 1 -2 3 -4 5 -32768");
+    EXPECT_EQ(s.Run(), (std::vector<Note>{{200, mouse}, {0, move}})) << "the reading comes on the mouse's own handle";
+    const auto r = FetchMouse(s, mouse);
+    EXPECT_EQ(r.ret, 1);
+    EXPECT_EQ(r.v, (std::array<std::int16_t, 6>{1, -2, 3, -4, 5, -32768}));
+
+    s.Request(CallId::SetVar, L"$MOUSE_ACT", L"FALSE");
+    s.Run();
+    const auto off = s.Request(CallId::EditExec, L"mouse 7 7 7 7 7 7");
+    EXPECT_EQ(s.Run(), (std::vector<Note>{{1, off}})) << "a mouse that is off gives no reading: the job says why";
+}
+
+TEST(SimMouse, AFetchAfterManyReadingsSucceedsWithTheLatest) {
+    Sim s;
+    const auto mouse = SwitchMouseOn(s);
+    for (int i = 1; i <= 500; ++i) s.Request(CallId::EditExec, L"mouse " + std::to_wstring(i) + L" 0 0 0 0 " + std::to_wstring(-i));
+    const auto notes = s.Run(100000);
+    EXPECT_EQ(std::count(notes.begin(), notes.end(), Note{200, mouse}), 500);
+    EXPECT_EQ(s.sim.MailboxSize(), 501u) << "the switch's and the moves' results; the readings are not piled up";
+    for (int i = 0; i < 501; ++i) {
+        const auto r = FetchMouse(s, mouse);
+        ASSERT_EQ(r.ret, 1) << "fetch " << i;
+        ASSERT_EQ(r.v, (std::array<std::int16_t, 6>{500, 0, 0, 0, 0, -500}));
+    }
+    EXPECT_EQ(FetchMouse(s, mouse).ret, 1) << "while the mouse is on, every fetch succeeds";
+    EXPECT_EQ(FetchMouse(s, 0).ret, 0);
+    EXPECT_EQ(FetchMouse(s, static_cast<std::int16_t>(mouse + 1)).ret, 0) << "no mouse there";
+}
+
+TEST(SimMouse, ItsOwnStreamCoalescesToo) {
+    SimConfig cfg = Sim::Config();
+    cfg.mousePeriod = std::chrono::milliseconds(250);
+    Sim s(cfg);
+    const auto mouse = SwitchMouseOn(s);
+    for (int i = 0; i < 300; ++i) {
+        s.now = *s.sim.NextDue();
+        s.sim.Tick(s.now);
+    }
+    const auto notes = s.Posts();
+    EXPECT_EQ(std::count(notes.begin(), notes.end(), Note{200, mouse}), 300);
+    EXPECT_EQ(s.sim.MailboxSize(), 1u) << "only the switch's result";
+    const auto first = FetchMouse(s, mouse);
+    EXPECT_EQ(first.ret, 1);
+    EXPECT_NE(first.v, (std::array<std::int16_t, 6>{})) << "the stream wanders";
+    EXPECT_EQ(FetchMouse(s, mouse).v, first.v) << "no new reading in between: the same latest";
+}
+
+TEST(SimMouse, AfterSwitchOffEachReadingAlreadyPostedIsFetchedOnceWithTheLastReading) {
+    Sim s;
+    const auto mouse = SwitchMouseOn(s);
+    s.Request(CallId::EditExec, L"mouse 1 1 1 1 1 1");
+    s.Request(CallId::EditExec, L"mouse 2 2 2 2 2 2");
+    s.Request(CallId::SetVar, L"$MOUSE_ACT", L"FALSE");
+    s.Run();
+    for (int i = 0; i < 3; ++i) {
+        const auto r = FetchMouse(s, mouse);
+        EXPECT_EQ(r.ret, 1) << "posted at switch-on and by two moves: " << i;
+        EXPECT_EQ(r.v, (std::array<std::int16_t, 6>{2, 2, 2, 2, 2, 2}));
+    }
+    EXPECT_EQ(FetchMouse(s, mouse).ret, 0) << "nothing more was posted";
+
+    const auto again = SwitchMouseOn(s);
+    EXPECT_NE(again, mouse) << "switched on again: a new handle";
+    s.Request(CallId::EditExec, L"mouse 3 3 3 3 3 3");
+    s.Run();
+    EXPECT_EQ(FetchMouse(s, again).ret, 1);
+    EXPECT_EQ(s.Abort(again), 1) << "aborting the mouse's job switches it off";
+    EXPECT_EQ(s.Show(L"$MOUSE_ACT"), L"FALSE");
+    EXPECT_EQ(FetchMouse(s, again).v, (std::array<std::int16_t, 6>{3, 3, 3, 3, 3, 3}));
+    EXPECT_EQ(FetchMouse(s, again).ret, 0);
+}
+
+TEST(SimMailbox, ASubscriptionLosesNoneOfManyUnreadNotifications) {
+    Sim s;
+    const auto watch = s.Request(CallId::SetInfo, L"$COUNTER");
+    s.Run();
+    for (int i = 1; i <= 1000; ++i) s.Request(CallId::SetVar, L"$COUNTER", std::to_wstring(i));
+    const auto notes = s.Run(100000);
+    EXPECT_EQ(std::count(notes.begin(), notes.end(), Note{0, watch}), 1000) << "and the first, posted before";
+    std::wstring text;
+    for (int i = 0; i <= 1000; ++i) {
+        ASSERT_EQ(s.Result(CallId::SetInfoResult, watch, &text), 1) << "fetch " << i;
+        ASSERT_EQ(text, std::to_wstring(i));
+    }
+    EXPECT_EQ(s.Result(CallId::SetInfoResult, watch, &text), 0);
+    EXPECT_EQ(s.sim.MailboxDropped(), 0u);
+}
+
+TEST(SimMailbox, OverTheBoundTheOldestOfASubscriptionGoesFirstAndIsCounted) {
+    SimConfig cfg = Sim::Config();
+    cfg.mailboxCount = 10;
+    Sim s(cfg);
+    const auto watch = s.Request(CallId::SetInfo, L"$COUNTER");
+    s.Run();
+    std::vector<std::int16_t> shows;
+    for (int i = 0; i < 3; ++i) shows.push_back(s.Request(CallId::ShowVar, L"$OV_JOG"));
+    s.Run();
+    for (int i = 1; i <= 20; ++i) {
+        const auto set = s.Request(CallId::SetVar, L"$COUNTER", std::to_wstring(i));
+        s.Run();
+        ASSERT_EQ(s.Result(CallId::SetVarResult, set), 1);
+    }
+    // Each write's own result counts until it is fetched: one place fewer for the changes.
+    EXPECT_EQ(s.sim.MailboxSize(), 9u);
+    EXPECT_EQ(s.sim.MailboxDropped(), 15u) << "the first value and the first 14 changes";
+    std::wstring text;
+    for (const auto h : shows) EXPECT_EQ(s.Result(CallId::ShowVarResult, h, &text), 1) << "jobs' own results stay";
+    std::vector<std::wstring> seen;
+    while (s.Result(CallId::SetInfoResult, watch, &text) == 1) seen.push_back(text);
+    EXPECT_EQ(seen, (std::vector<std::wstring>{L"15", L"16", L"17", L"18", L"19", L"20"})) << "the newest stay";
+
+    // The controller's log says so, once for the run of drops.
+    std::uint32_t first = 1, last = 1000;
+    const LinkArg range[] = {MakeArg<std::uint32_t>(first), MakeArg<std::uint32_t>(last)};
+    auto h = static_cast<std::int16_t>(s.sim.Invoke(CallId::GetLogEntries, range, s.now));
+    s.Run();
+    StringArray lines;
+    const LinkArg out[] = {MakeArg<std::int16_t>(h), MakeArg<StringArray&>(lines)};
+    ASSERT_EQ(s.sim.Invoke(CallId::GetLogEntriesResult, out, s.now), 1);
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(), [](const std::wstring& l) { return l.find(L"[Mailbox/] 1301: ") != std::wstring::npos; }), 1)
+        << (lines.empty() ? L"" : lines.back());
+}
+
+TEST(SimMailbox, WithNoSubscriptionToDropTheOldestOfAllGoesAndBytesCountToo) {
+    SimConfig cfg = Sim::Config();
+    cfg.mailboxCount = 5;
+    Sim s(cfg);
+    std::vector<std::int16_t> shows;
+    for (int i = 0; i < 8; ++i) shows.push_back(s.Request(CallId::ShowVar, L"$OV_JOG"));
+    s.Run();
+    EXPECT_EQ(s.sim.MailboxDropped(), 3u);
+    for (std::size_t i = 0; i < shows.size(); ++i) EXPECT_EQ(s.Result(CallId::ShowVarResult, shows[i]), i < 3 ? 0 : 1) << i;
+    EXPECT_EQ(s.sim.MailboxSize(), 0u);
+    EXPECT_EQ(s.sim.MailboxBytes(), 0u);
+
+    cfg = Sim::Config();
+    cfg.mailboxBytes = 100000;
+    Sim big(cfg);
+    const auto watch = big.Request(CallId::SetInfo, L"$NOTE");
+    big.Run();
+    for (int i = 0; i < 100; ++i) big.Request(CallId::SetVar, L"$NOTE", L"\"" + std::wstring(200, L'a' + i % 26) + L"\"");
+    big.Run();
+    EXPECT_LE(big.sim.MailboxBytes(), 100000u);
+    EXPECT_GT(big.sim.MailboxDropped(), 0u);
+    std::wstring text;
+    std::wstring last;
+    while (big.Result(CallId::SetInfoResult, watch, &text) == 1) last = text;
+    EXPECT_EQ(last, L"\"" + std::wstring(200, L'a' + 99 % 26) + L"\"") << "the newest change stays";
 }
 
 TEST(SimProgram, StartingWithNothingSelectedEndsTheJobWithAControllerMessage) {
