@@ -60,7 +60,9 @@ bool CallContains(const std::string& call, std::wstring_view needle) {
 // 100000 as "100.000".
 std::wstring Grouped(std::uint64_t n) {
     std::wstring digits = std::to_wstring(n);
-    for (int i = static_cast<int>(digits.size()) - 3; i > 0; i -= 3) digits.insert(static_cast<std::size_t>(i), 1, L'.');
+    for (int i = static_cast<int>(digits.size()) - 3; i > 0; i -= 3) {
+        digits.insert(static_cast<std::size_t>(i), 1, L'.');
+    }
     return digits;
 }
 
@@ -68,6 +70,12 @@ std::wstring AgeText(std::int64_t ms) {
     if (ms < 0) return L"?";
     if (ms < 1000) return fmt::format(L"{} ms", ms);
     return fmt::format(L"{},{} s", ms / 1000, ms % 1000 / 100);
+}
+
+// Commands from outside have no menu path: they go by their id.
+std::wstring CommandText(const std::wstring& path, int id) {
+    if (!path.empty() || id == 0) return path;
+    return fmt::format(L"Befehl {}", id);
 }
 
 std::wstring SlotText(int slot) {
@@ -83,7 +91,8 @@ std::wstring DetailText(const JournalEntry& e) {
         out += fmt::format(L"{:<11}{}\n", label, value);
     };
     if (!e.path.empty() || e.id != 0) {
-        line(L"Befehl:", e.id != 0 ? fmt::format(L"{} ({})", e.path, e.id) : e.path);
+        const bool both = e.id != 0 && !e.path.empty();
+        line(L"Befehl:", both ? fmt::format(L"{} ({})", e.path, e.id) : CommandText(e.path, e.id));
     }
     if (e.handle) line(L"Handle:", std::to_wstring(*e.handle));
     if (e.slot) line(L"Slot:", SlotText(*e.slot));
@@ -164,10 +173,11 @@ public:
             case kSeqColumn: return wxString::Format("%llu", static_cast<unsigned long long>(e->seq));
             case kTimeColumn: return wxString::FromUTF8(JournalClock(e->timeMs));
             case kKindColumn: return wxString::FromUTF8(KindName(e->kind).data(), KindName(e->kind).size());
-            case kPathColumn: return wxString(e->path);
+            case kPathColumn: return wxString(CommandText(e->path, e->id));
             case kHandleColumn: return e->handle ? wxString::Format("%d", *e->handle) : wxString();
             case kTextColumn: return wxString(e->Summary());
-            case kLatencyColumn: return e->latencyMs ? wxString::Format("%lld ms", static_cast<long long>(*e->latencyMs)) : wxString();
+            case kLatencyColumn:
+                return e->latencyMs ? wxString::Format("%lld ms", static_cast<long long>(*e->latencyMs)) : wxString();
             default: return wxString();
         }
     }
@@ -537,10 +547,12 @@ void CJournalWnd::UpdateJobs() {
         m_jobs->DeleteAllItems();
         m_jobHandles.clear();
         for (const PendingJob& job : jobs) {
-            const long i = m_jobs->InsertItem(m_jobs->GetItemCount(), job.path.empty() ? wxString(L"?") : job.path);
+            const long i = m_jobs->InsertItem(m_jobs->GetItemCount(), CommandText(job.path, job.id));
             m_jobs->SetItem(i, 1, wxString::Format("%d", job.handle));
             m_jobs->SetItem(i, 2, SlotText(job.slot));
-            if (job.handle == selected && selected != 0) m_jobs->SetItemState(i, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+            if (job.handle == selected && selected != 0) {
+                m_jobs->SetItemState(i, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+            }
             m_jobHandles.push_back(job.handle);
         }
         auto* box = static_cast<wxStaticBox*>(m_jobs->GetParent());

@@ -460,7 +460,8 @@ void CVantelDlg::SetLinkDescription(const std::wstring& text) {
     wxStatusBar* bar = GetStatusBar();
     if (bar == nullptr) return;
     const int pad = bar->FromDIP(16);
-    const int linkWidth = std::max(bar->GetTextExtent(text).x, bar->GetTextExtent(L"Simulierter Controller, 20 ms").x);
+    const int linkWidth =
+        std::max(bar->GetTextExtent(text).x, bar->GetTextExtent(L"Simulierter Controller, 20 ms").x);
     const int widths[] = {linkWidth + pad, bar->GetTextExtent(L"000 ausstehend").x + pad, -1, -3};
     bar->SetStatusWidths(bar->GetFieldsCount(), widths);
     bar->SetStatusText(text, kLinkField);
