@@ -1,6 +1,7 @@
 // The journal window at the journal's bound: opened on 100,000 entries until its list has
-// painted the newest of them, and a batch of 1,000 new entries (dropping as many old ones)
-// taken into an open window until it has painted again. Needs a display: run under xvfb-run.
+// painted the newest of them, filtered by a text, and a batch of 1,000 new entries (dropping
+// as many old ones) taken into an open window until it has painted again. Needs a display:
+// run under xvfb-run.
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -144,6 +145,29 @@ void Append1000AtTheBound(benchmark::State& state) {
     state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()) * kBatch);
 }
 
+// One keystroke's worth of filtering, alternately narrowing to the entries whose call holds
+// a text (every fetch, a sixth of them) and widening again, until the list has painted.
+void FilterOn100k(benchmark::State& state) {
+    Console console;
+    CRegPair app(L"Plexa.Vantel", false);
+    auto* wnd = new vantel::CJournalWnd(console.runner.Console(), app);
+    PaintCounter counter(*wnd->List());
+    wnd->Present();
+    PumpUntilPainted(counter, 0);
+    bool narrow = false;
+    for (auto _ : state) {
+        narrow = !narrow;
+        const long before = counter.paints;
+        wnd->FilterField()->SetValue(narrow ? L"showvarresult" : L"");
+        if (!PumpUntilPainted(counter, before) ||
+            wnd->List()->GetItemCount() != static_cast<long>(narrow ? (kEntries + 2) / 6 : kEntries)) {
+            state.SkipWithError("the filter did not narrow the list");
+            break;
+        }
+    }
+    Close(wnd);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -160,6 +184,9 @@ int main(int argc, char** argv) {
         return 1;
     }
     benchmark::RegisterBenchmark("JournalWindow/OpenOn100k", OpenOn100k)->UseRealTime()->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("JournalWindow/FilterOn100k", FilterOn100k)
+        ->UseRealTime()
+        ->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("JournalWindow/Append1000AtTheBound", Append1000AtTheBound)
         ->UseRealTime()
         ->Unit(benchmark::kMillisecond);

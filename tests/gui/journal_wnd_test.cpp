@@ -10,6 +10,7 @@
 
 #include <nlohmann/json.hpp>
 #include <wx/choice.h>
+#include <wx/clipbrd.h>
 #include <wx/dialog.h>
 #include <wx/display.h>
 #include <wx/listctrl.h>
@@ -24,6 +25,7 @@
 #include "dialog/vantel_dlg.h"
 #include "fakes.h"
 #include "gui_util.h"
+#include "jobs/journal_format.h"
 #include "jobs/messages.h"
 #include "platform/winmsg.h"
 
@@ -155,6 +157,24 @@ TEST_F(JournalWindow, CtrlJOpensItAndItShowsCommandsAsTheyRun) {
         ASSERT_TRUE(test::PumpUntil([&] { return ShowsAll(); }));
         EXPECT_EQ(Cell(Rows() - 1, kPathColumn), L"Variablen/DataPath Show");
         EXPECT_EQ(Cell(Rows() - 1, kHandleColumn), L"8");
+
+        // Ctrl+C in the list copies the selected entries as text lines.
+        wxListCtrl& list = *wnd.List();
+        list.SetItemState(Rows() - 2, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+        list.SetItemState(Rows() - 1, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+        wnd.Raise();
+        list.SetFocus();
+        test::Pump();
+        XdoTool("key ctrl+c");
+        const std::string expected = ToTextLine(*wnd.EntryOfRow(Rows() - 2)) + "\n" +
+                                     ToTextLine(*wnd.EntryOfRow(Rows() - 1)) + "\n";
+        wxString copied;
+        EXPECT_TRUE(test::PumpUntil([&] {
+            wxClipboardLocker clipboard;
+            wxTextDataObject text;
+            if (!!clipboard && wxTheClipboard->GetData(text)) copied = text.GetText();
+            return copied == wxString::FromUTF8(expected);
+        })) << copied;
     });
 }
 
