@@ -194,6 +194,9 @@ CJournalWnd::CJournalWnd(CConsole& console, CRegPair& appPair)
       m_jobsTimer(this) {
     // No parent, and a window group of its own: a box over the main window leaves it usable.
     GiveOwnWindowGroup(*this);
+    // A dialog opened without a parent (the question dialog) would otherwise take this window
+    // as its owner while it is the active one, and hold it instead of the main window.
+    SetExtraStyle(GetExtraStyle() | wxWS_EX_TRANSIENT);
     BuildControls();
     Bind(wxEVT_CLOSE_WINDOW, &CJournalWnd::OnClose, this);
     Bind(wxEVT_TIMER, &CJournalWnd::OnRefreshTimer, this, m_refreshTimer.GetId());
@@ -515,6 +518,12 @@ bool CJournalWnd::Export(const std::string& path, ExportFormat format, bool filt
 }
 
 void CJournalWnd::OnExportButton() {
+    // The file dialog and the error box are this window's own (see the constructor).
+    struct OwnDialogs {
+        wxWindow& w;
+        explicit OwnDialogs(wxWindow& window) : w(window) { w.SetExtraStyle(w.GetExtraStyle() & ~wxWS_EX_TRANSIENT); }
+        ~OwnDialogs() { w.SetExtraStyle(w.GetExtraStyle() | wxWS_EX_TRANSIENT); }
+    } own(*this);
     static const wchar_t* const kExtensions[] = {L"jsonl", L"csv", L"txt"};
     wxFileDialog dialog(this, L"Protokoll exportieren", wxEmptyString, L"protokoll.jsonl",
                         L"JSON Lines (*.jsonl)|*.jsonl|CSV (*.csv)|*.csv|Text (*.txt)|*.txt",

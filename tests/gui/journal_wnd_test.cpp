@@ -22,6 +22,7 @@
 
 #include "dialog/journal_wnd.h"
 #include "dialog/my_combo.h"
+#include "dialog/quest_dlg.h"
 #include "dialog/vantel_dlg.h"
 #include "fakes.h"
 #include "gui_util.h"
@@ -288,6 +289,9 @@ TEST_F(JournalWindow, StaysUsableWhileABoxHoldsTheMainWindow) {
             test::Pump();
             XdoTool("type --delay 10 request");
             typed = test::PumpUntil([&] { return wnd.FilterField()->GetValue() == L"request"; });
+            // A question dialog, which has no parent, belongs to the main window even now.
+            CQuestDlg question(nullptr);
+            EXPECT_NE(question.GetParentForModalDialog(), &wnd);
             box.EndModal(wxID_OK);
         });
         box.ShowModal();
