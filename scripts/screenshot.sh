@@ -8,7 +8,7 @@ vantel=${VANTEL_BIN:-build/default/src/vantel}
 
 tmp=$(mktemp -d)
 trap 'kill $xvfb_pid 2>/dev/null || true; rm -rf "$tmp"' EXIT
-export VANTEL_REGISTRY=$tmp/user.db VANTEL_MACHINE_REGISTRY=$tmp/machine.db
+export VANTEL_REGISTRY=$tmp/user.db VANTEL_MACHINE_REGISTRY=$tmp/machine.db VANTEL_JOURNAL=off
 display=:$((90 + RANDOM % 100))
 Xvfb "$display" -screen 0 1024x700x24 >/dev/null 2>&1 &
 xvfb_pid=$!

@@ -1,5 +1,6 @@
 #include "app/vantel_app.h"
 
+#include <fmt/xchar.h>
 #include <wx/msgdlg.h>
 
 #include "app/startup.h"
@@ -15,6 +16,7 @@ public:
     void AfxMessageBox(const std::wstring& text) override { wxMessageBox(wxString(text), L"Vantel", wxOK); }
     void RunMainDialog() override {
         auto* dlg = new CVantelDlg(m_app.RegPair(), link::MakeEmbeddedLink());
+        dlg->SetLinkDescription(fmt::format(L"Simulierter Controller, {} ms", link::DefaultLatencyMs()));
         m_app.SetTopWindow(dlg);
         dlg->DoModal();
         m_app.SetTopWindow(nullptr);

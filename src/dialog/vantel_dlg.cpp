@@ -4,7 +4,9 @@
 #include <cstdio>
 #include <map>
 
+#include <fmt/xchar.h>
 #include <wx/aboutdlg.h>
+#include <wx/accel.h>
 #include <wx/bitmap.h>
 #include <wx/button.h>
 #include <wx/dcmemory.h>
@@ -14,16 +16,21 @@
 #include <wx/msgdlg.h>
 #include <wx/panel.h>
 #include <wx/statbox.h>
+#include <wx/statusbr.h>
 #include <wx/utils.h>
 
 #include "app/startup.h"
 #include "commands/catalogue.h"
+#include "dialog/journal_wnd.h"
 #include "dialog/layout.h"
 #include "dialog/my_combo.h"
 #include "dialog/quest_dlg.h"
 #include "dialog/template_keys.h"
+#include "jobs/journal_file.h"
 #include "jobs/messages.h"
 #include "platform/command_socket.h"
+#include "platform/registry.h"
+#include "platform/text.h"
 #include "platform/winmsg.h"
 
 namespace vantel {
@@ -46,6 +53,10 @@ UINT CommandMessage() {
 
 constexpr int kMenuIdBase = 20000;
 constexpr int kWindowMenuBase = 19000;
+constexpr int kJournalOnlyItem = kWindowMenuBase + 10;
+// Status line fields.
+enum { kLinkField, kPendingField, kOutcomeField, kJournalFileField };
+constexpr int kStatusDelayMs = 100;
 
 }  // namespace
 
@@ -96,10 +107,19 @@ CVantelDlg::CVantelDlg(CRegPair& appPair, std::unique_ptr<link::ILinkBackend> li
 
     SetMenuBar(BuildMenuBar());
     BuildControls();
+
+    m_appPair = &appPair;
+    BuildStatusLine();
+    StartJournal();
 }
 
 CVantelDlg::~CVantelDlg() {
     StopListening();
+    if (m_journalWnd != nullptr) {
+        m_journalWnd->Detach();
+        m_journalWnd->Destroy();
+    }
+    m_console->GetJournal().Unsubscribe(m_journalToken);
     // No post reaches this window once it is going.
     DestroyPostTarget(m_hwnd);
 }
@@ -347,9 +367,18 @@ void CVantelDlg::ShowWindowMenu() {
     menu.Append(kWindowMenuBase + 0, L"Mi&nimieren");
     menu.Append(kWindowMenuBase + 1, L"&Schließen\tAlt+F4");
     menu.AppendSeparator();
+    menu.Append(kJournalWindowCommand, L"&Protokoll...\tCtrl+J");
+    menu.AppendCheckItem(kJournalOnlyItem, L"&Meldungen nur im Protokoll")->Check(m_console->JournalOnly());
+    menu.AppendSeparator();
     menu.Append(kWindowMenuBase + 2, wxString(kAboutText.data(), kAboutText.size()));
-    const int chosen = GetPopupMenuSelectionFromUser(menu) - kWindowMenuBase;
-    if (chosen >= 0 && chosen < 3) OnSysCommand(commands[chosen]);
+    const int chosen = GetPopupMenuSelectionFromUser(menu);
+    if (chosen == kJournalWindowCommand) {
+        ShowJournalWindow();
+    } else if (chosen == kJournalOnlyItem) {
+        SetJournalOnly(!m_console->JournalOnly());
+    } else if (chosen >= kWindowMenuBase && chosen < kWindowMenuBase + 3) {
+        OnSysCommand(commands[chosen - kWindowMenuBase]);
+    }
 }
 
 void CVantelDlg::OnSysCommand(int command) {
@@ -368,6 +397,98 @@ void CVantelDlg::OnSysCommand(int command) {
             break;
         }
         default: break;
+    }
+}
+
+// The journal's observers on the dialog's side: the session's file and the status line. The
+// option "Meldungen nur im Protokoll" is read here, before the console starts.
+void CVantelDlg::StartJournal() {
+    m_optionsPair = std::make_unique<CRegPair>(*m_appPair, L"Options", false);
+    std::wstring journalOnly;
+    if (m_optionsPair->GetValue(L"JournalOnly", journalOnly)) m_console->SetJournalOnly(journalOnly == L"1");
+
+    if (JournalFileWanted()) {
+        m_journalFile = std::make_unique<JournalFile>();
+        std::string error;
+        if (!m_journalFile->OpenSession(DefaultJournalFolder(), {}, error)) JournalFileFailed(error);
+    }
+    m_journalToken = m_console->GetJournal().Subscribe([this](const JournalEntry& e) { OnJournalEntry(e); });
+
+    wxAcceleratorEntry keys[] = {{wxACCEL_CTRL, 'J', kJournalWindowCommand}};
+    SetAcceleratorTable(wxAcceleratorTable(1, keys));
+    // Also sent by an open box when Ctrl+J is pressed in it.
+    Bind(wxEVT_MENU, [this](wxCommandEvent&) { ShowJournalWindow(); }, kJournalWindowCommand);
+}
+
+void CVantelDlg::OnJournalEntry(const JournalEntry& e) {
+    if (m_journalFile && !m_journalFile->Write(e)) JournalFileFailed(m_journalFile->Error());
+    if (e.kind == JournalKind::Box || e.kind == JournalKind::Busy || e.kind == JournalKind::Diverted) {
+        m_lastOutcome = e.path.empty() ? e.Summary() : std::wstring(e.path) + L" \u2192 " + e.Summary();
+        if (e.latencyMs) m_lastOutcome += fmt::format(L", {} ms", *e.latencyMs);
+    }
+    // A flood of entries updates the line once per batch.
+    if (!m_statusTimer.IsRunning()) m_statusTimer.StartOnce(kStatusDelayMs);
+}
+
+// Said in the status line for as long as the console runs, and once in a box.
+void CVantelDlg::JournalFileFailed(const std::string& error) {
+    m_journalFile.reset();
+    wxStatusBar* bar = GetStatusBar();
+    bar->SetFieldsCount(4);
+    SetLinkDescription(m_linkText);
+    const std::wstring text = L"Protokolldatei: " + FromUtf8(error);
+    bar->SetStatusText(text, kJournalFileField);
+    CallAfter([this, text] {
+        MessageBox(L"Die Protokolldatei kann nicht geschrieben werden; das Protokoll steht nur im Fenster "
+                   L"\"Protokoll\".\n\n" +
+                   text);
+    });
+}
+
+void CVantelDlg::BuildStatusLine() {
+    m_statusTimer.SetOwner(this);
+    Bind(wxEVT_TIMER, [this](wxTimerEvent&) { UpdateStatusLine(); }, m_statusTimer.GetId());
+    CreateStatusBar(3);
+    // Menu help, once there is some, replaces the last outcome while a menu is open.
+    SetStatusBarPane(kOutcomeField);
+    SetLinkDescription(m_linkText);
+    UpdateStatusLine();
+    // The control layout keeps its size in dialog units; the frame grows by the line.
+    SetClientSize(DuToPixels(kMainWidthDu, kMainHeightDu));
+}
+
+void CVantelDlg::SetLinkDescription(const std::wstring& text) {
+    m_linkText = text;
+    wxStatusBar* bar = GetStatusBar();
+    if (bar == nullptr) return;
+    const int pad = bar->FromDIP(16);
+    const int linkWidth =
+        std::max(bar->GetTextExtent(text).x, bar->GetTextExtent(L"Simulierter Controller, 20 ms").x);
+    const int widths[] = {linkWidth + pad, bar->GetTextExtent(L"000 ausstehend").x + pad, -1, -3};
+    bar->SetStatusWidths(bar->GetFieldsCount(), widths);
+    bar->SetStatusText(text, kLinkField);
+}
+
+void CVantelDlg::UpdateStatusLine() {
+    wxStatusBar* bar = GetStatusBar();
+    const wxString pending = wxString::Format(L"%zu ausstehend", m_console->PendingJobs().size());
+    if (bar->GetStatusText(kPendingField) != pending) bar->SetStatusText(pending, kPendingField);
+    if (bar->GetStatusText(kOutcomeField) != m_lastOutcome) bar->SetStatusText(m_lastOutcome, kOutcomeField);
+}
+
+void CVantelDlg::ShowJournalWindow() {
+    if (m_journalWnd == nullptr) {
+        m_journalWnd = new CJournalWnd(*m_console, *m_appPair);
+        m_journalWnd->SetIcons(GetIcons());
+    }
+    m_journalWnd->Present();
+}
+
+void CVantelDlg::SetJournalOnly(bool on) {
+    m_console->SetJournalOnly(on);
+    if (!m_optionsPair->SetValue(L"JournalOnly", on ? L"1" : L"0")) {
+        MessageBox(L"Die Einstellung \"Meldungen nur im Protokoll\" konnte nicht gespeichert werden; "
+                   L"sie gilt nur bis zum Ende dieser Sitzung.");
     }
 }
 

@@ -8,6 +8,7 @@
 
 #include <wx/frame.h>
 #include <wx/icon.h>
+#include <wx/timer.h>
 
 #include "jobs/console.h"
 #include "platform/wintypes.h"
@@ -24,6 +25,8 @@ class CommandListener;
 }
 
 class CMyComboBox;
+class CJournalWnd;
+class JournalFile;
 
 // The icon of the console (large 32 x 32, small 16 x 16), drawn in code.
 wxIcon VantelIcon(int size);
@@ -61,6 +64,14 @@ public:
     // when it is not listening.
     std::string CommandSocketPath() const;
 
+    // The journal window ("Protokoll...", Ctrl+J): opened on first use, then shown again.
+    void ShowJournalWindow();
+    CJournalWnd* JournalWindow() const { return m_journalWnd; }
+    // "Meldungen nur im Protokoll": kept in the user store and passed to the console.
+    void SetJournalOnly(bool on);
+    // What the console talks to, for the status line.
+    void SetLinkDescription(const std::wstring& text);
+
 private:
     void OnInitDialog();
     void BuildControls();
@@ -73,6 +84,11 @@ private:
     void OnCharHook(wxKeyEvent& e);
     void StartListening();
     void StopListening();
+    void StartJournal();
+    void BuildStatusLine();
+    void OnJournalEntry(const JournalEntry& e);
+    void UpdateStatusLine();
+    void JournalFileFailed(const std::string& error);
     wxSize DuToPixels(int w, int h) const;
     wxPoint DuToPixels(wxPoint p) const;
 
@@ -86,6 +102,15 @@ private:
     bool m_saved = false;
     HWND m_hwnd = 0;
     double m_duX = 1.5, m_duY = 1.625;  // pixels per dialog unit
+
+    CRegPair* m_appPair = nullptr;
+    std::unique_ptr<CRegPair> m_optionsPair;
+    CJournalWnd* m_journalWnd = nullptr;  // top-level of its own; destroyed with the dialog
+    std::unique_ptr<JournalFile> m_journalFile;
+    int m_journalToken = 0;
+    wxTimer m_statusTimer;
+    std::wstring m_linkText;
+    std::wstring m_lastOutcome;
 };
 
 }  // namespace vantel
