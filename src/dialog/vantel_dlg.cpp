@@ -11,7 +11,6 @@
 #include <wx/evtloop.h>
 #include <wx/iconbndl.h>
 #include <wx/menu.h>
-#include <wx/msgdlg.h>
 #include <wx/panel.h>
 #include <wx/statbox.h>
 #include <wx/utils.h>
@@ -19,6 +18,7 @@
 #include "app/startup.h"
 #include "commands/catalogue.h"
 #include "dialog/layout.h"
+#include "dialog/message_box.h"
 #include "dialog/my_combo.h"
 #include "dialog/quest_dlg.h"
 #include "jobs/messages.h"
@@ -261,12 +261,12 @@ FieldTexts CVantelDlg::ReadFields() {
 }
 
 void CVantelDlg::MessageBox(const std::wstring& text) {
-    wxMessageDialog box(this, wxString(text), kAppName, wxOK);
+    CMessageBox box(this, text);
     box.ShowModal();
 }
 
 int CVantelDlg::RunQuestion(const std::wstring& question, const AnswerCaptions& captions) {
-    CQuestDlg dlg(nullptr);
+    CQuestDlg dlg(this);
     dlg.m_question = question;
     dlg.m_captions = captions;
     return dlg.DoModal();
@@ -325,6 +325,7 @@ void CVantelDlg::OnClose(wxCloseEvent& e) {
 }
 
 void CVantelDlg::OnCharHook(wxKeyEvent& e) {
+    if (CModalDialog::OpenCount() > 0) return;  // the boxes have the keyboard
     const int key = e.GetKeyCode();
     if (key == WXK_ESCAPE) return;  // Esc never closes the dialog
     if (key == WXK_RETURN || key == WXK_NUMPAD_ENTER) {
