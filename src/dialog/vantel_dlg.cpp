@@ -43,6 +43,8 @@ UINT CommandMessage() {
     return msg;
 }
 
+constexpr wchar_t kSavedNote[] = L"Histories gespeichert";
+
 constexpr int kMenuIdBase = 20000;
 constexpr int kWindowMenuBase = 19000;
 
@@ -244,13 +246,17 @@ std::string CVantelDlg::CommandSocketPath() const { return m_listener ? m_listen
 
 void CVantelDlg::EndDialog(int code) {
     m_result = code;
-    if (m_loop != nullptr) m_loop->ScheduleExit(code);
+    CModalDialog::EndAll(wxID_CANCEL);
+    CModalDialog::WhenAllClosed([this, code] {
+        if (m_loop != nullptr) m_loop->ScheduleExit(code);
+    });
 }
 
 void CVantelDlg::SaveAndDestroy() {
     if (m_saved) return;
     m_saved = true;
     m_console->SaveHistories();
+    m_console->End(kSavedNote);
     Hide();
 }
 
@@ -313,7 +319,9 @@ void CVantelDlg::OnPosted(wxThreadEvent& e) {
         // Checked again here: only ids the dialog handles run, whoever posted them, and
         // only while the dialog runs.
         const int id = static_cast<int>(posted.wParam);
-        if (m_loop != nullptr && posted.wParam <= 0xFFFF && FindCommand(id) != nullptr) m_console->Command(id);
+        if (m_loop != nullptr && !m_console->Closing() && posted.wParam <= 0xFFFF && FindCommand(id) != nullptr) {
+            m_console->Command(id);
+        }
         return;
     }
     m_console->OnMessage(posted.msg, posted.wParam, posted.lParam);
@@ -353,7 +361,12 @@ void CVantelDlg::ShowWindowMenu() {
 
 void CVantelDlg::OnSysCommand(int command) {
     switch (command) {
-        case kScClose: EndDialog(0); break;
+        case kScClose:
+            // Nothing opens any more, what is queued goes to the journal, and the boxes and
+            // the question still open are closed, the question answered 0.
+            m_console->BeginClose();
+            EndDialog(0);
+            break;
         case kScMinimize: Iconize(true); break;
         case kAboutCommand: {
             std::wstring name, version;

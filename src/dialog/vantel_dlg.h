@@ -36,6 +36,7 @@ public:
 
     // Shows the window and runs until EndDialog; returns its code.
     int DoModal();
+    // Ends the boxes and the question still open first: the dialog's loop exits after theirs.
     void EndDialog(int code);
 
     CConsole& Console() { return *m_console; }

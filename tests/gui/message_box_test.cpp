@@ -1,5 +1,5 @@
-// The console's message boxes over the main dialog: modal to it alone, sized to the
-// screen, closed by keys.
+// The console's message boxes and question over the main dialog: modal to it alone, sized
+// to the screen, closed by keys, and closed with it.
 #include <gtest/gtest.h>
 
 #include <wx/button.h>
@@ -16,9 +16,11 @@
 #include "dialog/quest_dlg.h"
 #include "dialog/vantel_dlg.h"
 #include "gui_util.h"
+#include "jobs/history.h"
 #include "link/embedded_link.h"
 #include "platform/registry.h"
 #include "temp_stores.h"
+#include "x11_close.h"
 
 namespace vantel {
 namespace {
@@ -134,6 +136,58 @@ TEST_F(Boxes, AShortTextGivesASmallBoxKeepsItsCharactersAndEscapeClosesIt) {
                     EXPECT_TRUE(Press(box, WXK_ESCAPE));
                 });
     });
+}
+
+TEST_F(Boxes, ATitleBarCloseWhileBoxesAndTheQuestionAreOpenEndsTheConsole) {
+    CModalDialog* first = nullptr;
+    CModalDialog* second = nullptr;
+    int answer = -1;
+    bool ended = false;
+    // Each step runs inside the loop of the box the step before it opens.
+    const auto shown = [] { return test::PumpUntil([] { return CModalDialog::Innermost()->IsShownOnScreen(); }); };
+    const int code = RunModal([&] {
+        FieldHistory& field = dlg->Console().Field(10);
+        field.text = L"robot 7";
+        field.LeaveField();
+        dlg->CallAfter([&] {
+            first = CModalDialog::Innermost();
+            dlg->CallAfter([&] {
+                second = CModalDialog::Innermost();
+                dlg->CallAfter([&] {
+                    ASSERT_EQ(CModalDialog::OpenCount(), 3);
+                    ASSERT_TRUE(shown());
+                    // Stacked boxes sit apart, and only the innermost takes input.
+                    EXPECT_GT(second->GetPosition().x, first->GetPosition().x);
+                    EXPECT_GT(second->GetPosition().y, first->GetPosition().y);
+                    EXPECT_FALSE(first->IsEnabled());
+                    EXPECT_FALSE(second->IsEnabled());
+                    EXPECT_TRUE(CModalDialog::Innermost()->IsEnabled());
+
+                    ASSERT_TRUE(test::CloseAsWindowManager("PLEXA-Vantel"));
+                    ended = test::PumpUntil([] { return !CModalDialog::Innermost()->IsModal(); });
+                    if (!ended) CModalDialog::EndAll(-1);  // whatever went wrong, the test ends
+                });
+                answer = dlg->RunQuestion(L"Weiter?", {L"Ja", L"", L"Nein"});
+            });
+            ASSERT_TRUE(shown());
+            dlg->Console().ShowMessage(L"zwei");
+        });
+        dlg->Console().ShowMessage(L"eins");
+        EXPECT_TRUE(dlg->Console().Closing());
+    });
+    EXPECT_TRUE(ended);
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(answer, wxID_CANCEL);  // which the console sends as answer 0
+    EXPECT_EQ(CModalDialog::OpenCount(), 0);
+    const Journal& journal = dlg->Console().GetJournal();
+    ASSERT_GT(journal.Size(), 0u);
+    EXPECT_EQ(journal.At(journal.Size() - 1).kind, JournalKind::Close);
+
+    CRegPair reread(L"Plexa.Vantel", false);
+    FieldHistory saved;
+    LoadHistory(reread, 10, saved);
+    ASSERT_FALSE(saved.items.empty());
+    EXPECT_EQ(saved.items[0], L"robot 7");
 }
 
 }  // namespace
