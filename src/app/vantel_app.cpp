@@ -3,6 +3,7 @@
 #include <wx/msgdlg.h>
 
 #include "app/startup.h"
+#include "app/termination.h"
 #include "dialog/vantel_dlg.h"
 #include "link/embedded_link.h"
 
@@ -16,7 +17,9 @@ public:
     void RunMainDialog() override {
         auto* dlg = new CVantelDlg(m_app.RegPair(), link::MakeEmbeddedLink());
         m_app.SetTopWindow(dlg);
+        SetTerminationTarget(dlg->Handle(), CVantelDlg::CloseRequestMessage());
         dlg->DoModal();
+        SetTerminationTarget(0, 0);
         m_app.SetTopWindow(nullptr);
         delete dlg;
     }

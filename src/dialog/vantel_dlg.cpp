@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <map>
 
 #include <wx/aboutdlg.h>
@@ -252,11 +253,16 @@ void CVantelDlg::EndDialog(int code) {
     });
 }
 
+UINT CVantelDlg::CloseRequestMessage() {
+    static const UINT msg = RegisterWindowMessageW(L"Vantel.CloseRequest");
+    return msg;
+}
+
 void CVantelDlg::SaveAndDestroy() {
     if (m_saved) return;
     m_saved = true;
     m_console->SaveHistories();
-    m_console->End(kSavedNote);
+    m_console->End(m_endNote.empty() ? kSavedNote : m_endNote);
     Hide();
 }
 
@@ -322,6 +328,12 @@ void CVantelDlg::OnPosted(wxThreadEvent& e) {
         if (m_loop != nullptr && !m_console->Closing() && posted.wParam <= 0xFFFF && FindCommand(id) != nullptr) {
             m_console->Command(id);
         }
+        return;
+    }
+    if (posted.msg == CloseRequestMessage()) {
+        const char* name = posted.wParam != 0 ? sigabbrev_np(static_cast<int>(posted.wParam)) : nullptr;
+        if (name != nullptr && m_endNote.empty()) m_endNote = wxString::Format(L"%ls (SIG%s)", kSavedNote, name);
+        OnSysCommand(kScClose);
         return;
     }
     m_console->OnMessage(posted.msg, posted.wParam, posted.lParam);
