@@ -6,11 +6,16 @@
 #include <wx/init.h>
 
 #include "app/startup.h"
+#include "app/termination.h"
 #include "app/vantel_app.h"
 #include "platform/registry.h"
 #include "platform/text.h"
 
 int main(int argc, char** argv) {
+    // Before the toolkit starts threads of its own.
+    vantel::BlockTerminationSignals();
+    vantel::WatchTerminationSignals();
+
     // Taken before the toolkit's start-up, which may remove the arguments it knows.
     std::vector<std::wstring> args;
     for (int i = 1; i < argc; ++i) args.push_back(vantel::FromUtf8(argv[i]));

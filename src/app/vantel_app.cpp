@@ -4,6 +4,7 @@
 #include <wx/msgdlg.h>
 
 #include "app/startup.h"
+#include "app/termination.h"
 #include "dialog/vantel_dlg.h"
 #include "link/embedded_link.h"
 
@@ -18,7 +19,9 @@ public:
         auto* dlg = new CVantelDlg(m_app.RegPair(), link::MakeEmbeddedLink());
         dlg->SetLinkDescription(fmt::format(L"Simulierter Controller, {} ms", link::DefaultLatencyMs()));
         m_app.SetTopWindow(dlg);
+        SetTerminationTarget(dlg->Handle(), CVantelDlg::CloseRequestMessage());
         dlg->DoModal();
+        SetTerminationTarget(0, 0);
         m_app.SetTopWindow(nullptr);
         delete dlg;
     }

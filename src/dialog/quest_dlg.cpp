@@ -10,8 +10,8 @@
 namespace vantel {
 
 CQuestDlg::CQuestDlg(wxWindow* parent)
-    : wxDialog(parent, wxID_ANY, wxString(kQuestionTitle.data(), kQuestionTitle.size()), wxDefaultPosition,
-               wxDefaultSize, wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX) {
+    : CModalDialog(parent, wxString(kQuestionTitle.data(), kQuestionTitle.size()),
+                   wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX, wxID_CANCEL) {
     const wxSize extent = GetTextExtent(L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
     const double duX = extent.x / 52.0 / 4.0;
     const double duY = std::max(GetCharHeight() / 8.0, wxButton::GetDefaultSize(this).y / 16.0);
@@ -32,7 +32,6 @@ CQuestDlg::CQuestDlg(wxWindow* parent)
     }
     const wxPoint client = px(kQuestionWidthDu, kQuestionHeightDu);
     SetClientSize(client.x, client.y);
-    SetEscapeId(wxID_CANCEL);
 }
 
 void CQuestDlg::OnInitDialog() {
@@ -44,7 +43,6 @@ void CQuestDlg::OnInitDialog() {
 
 int CQuestDlg::DoModal() {
     OnInitDialog();
-    Centre();
     return ShowModal();
 }
 

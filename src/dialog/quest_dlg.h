@@ -3,8 +3,7 @@
 #include <array>
 #include <string>
 
-#include <wx/dialog.h>
-
+#include "dialog/modal_dialog.h"
 #include "jobs/surface.h"
 
 class wxButton;
@@ -12,12 +11,12 @@ class wxStaticText;
 
 namespace vantel {
 
-class CQuestDlg : public wxDialog {
+class CQuestDlg : public CModalDialog {
 public:
     explicit CQuestDlg(wxWindow* parent = nullptr);
 
-    // Shows the window modally; returns 1004-1006 for a button, wxID_CANCEL when it was
-    // closed otherwise.
+    // Shows the window modally to its parent; returns 1004-1006 for a button, wxID_CANCEL
+    // when Escape, the close box or a close of the console ended it.
     int DoModal();
     wxButton* Button(int k) const { return m_buttons.at(k); }
     wxStaticText* Text() const { return m_text; }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <map>
 
 #include <fmt/xchar.h>
@@ -13,7 +14,6 @@
 #include <wx/evtloop.h>
 #include <wx/iconbndl.h>
 #include <wx/menu.h>
-#include <wx/msgdlg.h>
 #include <wx/panel.h>
 #include <wx/statbox.h>
 #include <wx/statusbr.h>
@@ -23,6 +23,7 @@
 #include "commands/catalogue.h"
 #include "dialog/journal_wnd.h"
 #include "dialog/layout.h"
+#include "dialog/message_box.h"
 #include "dialog/my_combo.h"
 #include "dialog/quest_dlg.h"
 #include "dialog/template_keys.h"
@@ -50,6 +51,8 @@ UINT CommandMessage() {
     static const UINT msg = RegisterWindowMessageW(L"WM_COMMAND");
     return msg;
 }
+
+constexpr wchar_t kSavedNote[] = L"Histories gespeichert";
 
 constexpr int kMenuIdBase = 20000;
 constexpr int kWindowMenuBase = 19000;
@@ -265,13 +268,22 @@ std::string CVantelDlg::CommandSocketPath() const { return m_listener ? m_listen
 
 void CVantelDlg::EndDialog(int code) {
     m_result = code;
-    if (m_loop != nullptr) m_loop->ScheduleExit(code);
+    CModalDialog::EndAll(wxID_CANCEL);
+    CModalDialog::WhenAllClosed([this, code] {
+        if (m_loop != nullptr) m_loop->ScheduleExit(code);
+    });
+}
+
+UINT CVantelDlg::CloseRequestMessage() {
+    static const UINT msg = RegisterWindowMessageW(L"Vantel.CloseRequest");
+    return msg;
 }
 
 void CVantelDlg::SaveAndDestroy() {
     if (m_saved) return;
     m_saved = true;
     m_console->SaveHistories();
+    m_console->End(m_endNote.empty() ? kSavedNote : m_endNote);
     Hide();
 }
 
@@ -282,12 +294,12 @@ FieldTexts CVantelDlg::ReadFields() {
 }
 
 void CVantelDlg::MessageBox(const std::wstring& text) {
-    wxMessageDialog box(this, wxString(text), kAppName, wxOK);
+    CMessageBox box(this, text);
     box.ShowModal();
 }
 
 int CVantelDlg::RunQuestion(const std::wstring& question, const AnswerCaptions& captions) {
-    CQuestDlg dlg(nullptr);
+    CQuestDlg dlg(this);
     dlg.m_question = question;
     dlg.m_captions = captions;
     return dlg.DoModal();
@@ -334,7 +346,15 @@ void CVantelDlg::OnPosted(wxThreadEvent& e) {
         // Checked again here: only ids the dialog handles run, whoever posted them, and
         // only while the dialog runs.
         const int id = static_cast<int>(posted.wParam);
-        if (m_loop != nullptr && posted.wParam <= 0xFFFF && FindCommand(id) != nullptr) m_console->Command(id);
+        if (m_loop != nullptr && !m_console->Closing() && posted.wParam <= 0xFFFF && FindCommand(id) != nullptr) {
+            m_console->Command(id);
+        }
+        return;
+    }
+    if (posted.msg == CloseRequestMessage()) {
+        const char* name = posted.wParam != 0 ? sigabbrev_np(static_cast<int>(posted.wParam)) : nullptr;
+        if (name != nullptr && m_endNote.empty()) m_endNote = wxString::Format(L"%ls (SIG%s)", kSavedNote, name);
+        OnSysCommand(kScClose);
         return;
     }
     m_console->OnMessage(posted.msg, posted.wParam, posted.lParam);
@@ -346,6 +366,7 @@ void CVantelDlg::OnClose(wxCloseEvent& e) {
 }
 
 void CVantelDlg::OnCharHook(wxKeyEvent& e) {
+    if (CModalDialog::OpenCount() > 0) return;  // the boxes have the keyboard
     const int key = e.GetKeyCode();
     if (key == WXK_ESCAPE) return;  // Esc never closes the dialog
     if (key == WXK_RETURN || key == WXK_NUMPAD_ENTER) {
@@ -383,7 +404,12 @@ void CVantelDlg::ShowWindowMenu() {
 
 void CVantelDlg::OnSysCommand(int command) {
     switch (command) {
-        case kScClose: EndDialog(0); break;
+        case kScClose:
+            // Nothing opens any more, what is queued goes to the journal, and the boxes and
+            // the question still open are closed, the question answered 0.
+            m_console->BeginClose();
+            EndDialog(0);
+            break;
         case kScMinimize: Iconize(true); break;
         case kAboutCommand: {
             std::wstring name, version;

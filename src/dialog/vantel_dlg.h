@@ -39,7 +39,12 @@ public:
 
     // Shows the window and runs until EndDialog; returns its code.
     int DoModal();
+    // Ends the boxes and the question still open first: the dialog's loop exits after theirs.
     void EndDialog(int code);
+
+    // Posted to Handle() from any thread, asks the dialog to close as its Close does;
+    // wParam: the signal that asked for it, 0 for none.
+    static UINT CloseRequestMessage();
 
     CConsole& Console() { return *m_console; }
     CMyComboBox& FieldControl(int n) { return *m_fields.at(n - 1); }
@@ -99,6 +104,7 @@ private:
     std::array<CMyComboBox*, kFieldCount> m_fields{};
     wxGUIEventLoop* m_loop = nullptr;
     int m_result = 0;
+    std::wstring m_endNote;  // how it ended, for the journal
     bool m_saved = false;
     HWND m_hwnd = 0;
     double m_duX = 1.5, m_duY = 1.625;  // pixels per dialog unit

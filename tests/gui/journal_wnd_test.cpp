@@ -21,6 +21,7 @@
 #include <wx/timer.h>
 
 #include "dialog/journal_wnd.h"
+#include "dialog/modal_dialog.h"
 #include "dialog/my_combo.h"
 #include "dialog/quest_dlg.h"
 #include "dialog/vantel_dlg.h"
@@ -275,14 +276,17 @@ TEST_F(JournalWindow, ExportWritesParseableJsonLines) {
     });
 }
 
-// A box holds the main window; the journal window still takes input.
+// The console's own box holds the main window; the journal window still takes input.
 TEST_F(JournalWindow, StaysUsableWhileABoxHoldsTheMainWindow) {
     bool typed = false;
+    bool mainBlocked = false;
     RunModal([&] {
         CJournalWnd& wnd = OpenWindow();
-        wxDialog box(dlg.get(), wxID_ANY, L"Vantel");
-        box.CallAfter([&] {
+        // Runs inside the box's own loop.
+        dlg->CallAfter([&] {
             test::Pump();
+            ASSERT_EQ(CModalDialog::OpenCount(), 1);
+            mainBlocked = !dlg->FieldControl(1).IsEnabled();
             EXPECT_TRUE(wnd.IsEnabled());
             wnd.Raise();
             wnd.FilterField()->SetFocus();
@@ -292,10 +296,11 @@ TEST_F(JournalWindow, StaysUsableWhileABoxHoldsTheMainWindow) {
             // A question dialog, which has no parent, belongs to the main window even now.
             CQuestDlg question(nullptr);
             EXPECT_NE(question.GetParentForModalDialog(), &wnd);
-            box.EndModal(wxID_OK);
+            CModalDialog::EndAll(wxID_OK);
         });
-        box.ShowModal();
+        dlg->Console().ShowMessage(L"100");
     });
+    EXPECT_TRUE(mainBlocked);
     EXPECT_TRUE(typed);
 }
 

@@ -8,6 +8,7 @@
 
 #include "dialog/quest_dlg.h"
 #include "gui_util.h"
+#include "x11_close.h"
 
 namespace vantel {
 namespace {
@@ -42,6 +43,29 @@ TEST(QuestionDialog, EmptyCaptionHidesItsButtonAndTheOthersStay) {
         if (!test::PumpUntil([&] { return !dlg.IsModal(); })) dlg.EndModal(-1);
     });
     EXPECT_EQ(dlg.DoModal(), 1006);
+}
+
+TEST(QuestionDialog, EscapeEndsItAsItsCloseBoxDoes) {
+    CQuestDlg dlg(nullptr);
+    dlg.m_captions = {L"Ja", L"Nein", L""};
+    dlg.m_question = L"Weiter?";
+    dlg.CallAfter([&] {
+        ASSERT_TRUE(test::PumpUntil([&] { return dlg.Button(0)->IsShownOnScreen(); }));
+        dlg.Raise();
+        dlg.Button(0)->SetFocus();
+        test::Pump();
+        wxUIActionSimulator().Char(WXK_ESCAPE);
+        // A key that does not end it fails the test with an answer of its own.
+        if (!test::PumpUntil([&] { return !dlg.IsModal(); })) dlg.EndModal(1005);
+    });
+    EXPECT_EQ(dlg.DoModal(), wxID_CANCEL);  // answer 0
+
+    dlg.CallAfter([&] {
+        ASSERT_TRUE(test::PumpUntil([&] { return dlg.Button(0)->IsShownOnScreen(); }));
+        ASSERT_TRUE(test::CloseAsWindowManager("Dialogfrage"));
+        if (!test::PumpUntil([&] { return !dlg.IsModal(); })) dlg.EndModal(1005);
+    });
+    EXPECT_EQ(dlg.DoModal(), wxID_CANCEL);
 }
 
 }  // namespace
