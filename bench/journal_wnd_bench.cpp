@@ -21,6 +21,7 @@
 #include "batch/runner.h"
 #include "dialog/journal_wnd.h"
 #include "platform/registry.h"
+#include "scratch_stores.h"
 
 namespace {
 
@@ -122,13 +123,24 @@ void OpenOn100k(benchmark::State& state) {
     state.counters["entries"] = static_cast<double>(kEntries);
 }
 
+// A journal window on the console's entries, shown and painted once.
+struct OpenWindow {
+    explicit OpenWindow(Console& console)
+        : wnd(new vantel::CJournalWnd(console.runner.Console(), app)), counter(*wnd->List()) {
+        wnd->Present();
+        PumpUntilPainted(counter, 0);
+    }
+    ~OpenWindow() { Close(wnd); }
+    CRegPair app{L"Plexa.Vantel", false};
+    vantel::CJournalWnd* wnd;
+    PaintCounter counter;
+};
+
 void Append1000AtTheBound(benchmark::State& state) {
     Console console;
-    CRegPair app(L"Plexa.Vantel", false);
-    auto* wnd = new vantel::CJournalWnd(console.runner.Console(), app);
-    PaintCounter counter(*wnd->List());
-    wnd->Present();
-    PumpUntilPainted(counter, 0);
+    OpenWindow open(console);
+    vantel::CJournalWnd* wnd = open.wnd;
+    PaintCounter& counter = open.counter;
     std::uint64_t n = kEntries;
     for (auto _ : state) {
         state.PauseTiming();
@@ -141,7 +153,6 @@ void Append1000AtTheBound(benchmark::State& state) {
             break;
         }
     }
-    Close(wnd);
     state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()) * kBatch);
 }
 
@@ -149,11 +160,9 @@ void Append1000AtTheBound(benchmark::State& state) {
 // a text (every fetch, a sixth of them) and widening again, until the list has painted.
 void FilterOn100k(benchmark::State& state) {
     Console console;
-    CRegPair app(L"Plexa.Vantel", false);
-    auto* wnd = new vantel::CJournalWnd(console.runner.Console(), app);
-    PaintCounter counter(*wnd->List());
-    wnd->Present();
-    PumpUntilPainted(counter, 0);
+    OpenWindow open(console);
+    vantel::CJournalWnd* wnd = open.wnd;
+    PaintCounter& counter = open.counter;
     bool narrow = false;
     for (auto _ : state) {
         narrow = !narrow;
@@ -165,22 +174,17 @@ void FilterOn100k(benchmark::State& state) {
             break;
         }
     }
-    Close(wnd);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
-    const auto stores = std::filesystem::temp_directory_path() / ("vantel-bench-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(stores);
-    setenv("VANTEL_REGISTRY", (stores / "user.db").c_str(), 1);
-    setenv("VANTEL_MACHINE_REGISTRY", (stores / "machine.db").c_str(), 1);
+    ScratchStores stores;
 
     wxApp::SetInstance(new wxApp());
     if (!wxEntryStart(argc, argv)) {
         std::fprintf(stderr, "no display: the journal window's benchmarks need one (use xvfb-run)\n");
-        std::filesystem::remove_all(stores);
         return 1;
     }
     benchmark::RegisterBenchmark("JournalWindow/OpenOn100k", OpenOn100k)->UseRealTime()->Unit(benchmark::kMillisecond);
@@ -197,6 +201,5 @@ int main(int argc, char** argv) {
     }
     wxEntryCleanup();
     benchmark::Shutdown();
-    std::filesystem::remove_all(stores);
     return 0;
 }

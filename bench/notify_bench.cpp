@@ -25,6 +25,7 @@
 #include "batch/runner.h"
 #include "jobs/messages.h"
 #include "platform/winmsg.h"
+#include "scratch_stores.h"
 
 namespace {
 
@@ -174,11 +175,7 @@ public:
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
 
-    // The console reads and writes its histories: keep them away from the user's store.
-    const auto stores = std::filesystem::temp_directory_path() / ("vantel-bench-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(stores);
-    setenv("VANTEL_REGISTRY", (stores / "user.db").c_str(), 1);
-    setenv("VANTEL_MACHINE_REGISTRY", (stores / "machine.db").c_str(), 1);
+    ScratchStores stores;
 
     benchmark::RegisterBenchmark(kConsoleName, ConsoleShowResult)->UseRealTime();
     wxApp::SetInstance(new wxApp());
@@ -202,6 +199,5 @@ int main(int argc, char** argv) {
 
     if (toolkit) wxEntryCleanup();
     benchmark::Shutdown();
-    std::filesystem::remove_all(stores);
     return 0;
 }

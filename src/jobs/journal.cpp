@@ -7,16 +7,6 @@
 
 namespace vantel {
 
-bool KindFromName(std::string_view name, JournalKind& kind) {
-    for (std::size_t k = 0; k < kJournalKindCount; ++k) {
-        if (kJournalKindNames[k] == name) {
-            kind = static_cast<JournalKind>(k);
-            return true;
-        }
-    }
-    return false;
-}
-
 std::size_t JournalEntry::Bytes() const {
     std::size_t bytes = sizeof(JournalEntry) + call.capacity() +
                         text.capacity() * sizeof(wchar_t);

@@ -47,8 +47,6 @@ inline constexpr std::string_view kJournalKindNames[] = {
 inline constexpr std::size_t kJournalKindCount = std::size(kJournalKindNames);
 
 inline std::string_view KindName(JournalKind k) { return kJournalKindNames[static_cast<std::size_t>(k)]; }
-// False when no kind has this name.
-bool KindFromName(std::string_view name, JournalKind& kind);
 
 // Slot numbers of the Show-variable table in an entry: kShowTableSlotBase + index.
 inline constexpr int kShowTableSlotBase = 1000;
