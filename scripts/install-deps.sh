@@ -7,7 +7,8 @@ packages=(
   libwxgtk3.2-dev libsqlite3-dev libfmt-dev zlib1g-dev nlohmann-json3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool libx11-dev imagemagick sqlite3 jq
-  fonts-dejavu-core scdoc
+  fonts-dejavu-core
+  librsvg2-bin desktop-file-utils appstream lintian dpkg-dev file scdoc
 )
 
 missing=()

@@ -5,15 +5,28 @@
 #include <iostream>
 #include <string>
 
+#include "app/startup.h"
 #include "batch/runner.h"
+#include "platform/registry.h"
+#include "platform/text.h"
 
 namespace {
 
 constexpr char kUsage[] =
     "usage: vantel-batch [--link sim|script] [--trace] [--journal FILE] [SCRIPT]\n"
+    "       vantel-batch --version | --registered\n"
     "Runs the console on a text surface, one script command per line (standard input\n"
     "without SCRIPT). --journal writes every event as JSON Lines to FILE. Exit status 0 at\n"
-    "the script's end, 2 for a line that cannot be run, 3 when FILE cannot be written.\n";
+    "the script's end, 2 for a line that cannot be run, 3 when FILE cannot be written.\n"
+    "--version prints this program's version; --registered prints the version registered\n"
+    "for this user (nothing when none).\n";
+
+// From the version block, as the console reads its own, so the two cannot disagree.
+std::string OwnVersion() {
+    std::wstring internalName, fileVersion;
+    vantel::ReadVersionInfo(internalName, fileVersion);
+    return vantel::ToUtf8(fileVersion);
+}
 
 int Usage(const std::string& problem) {
     std::cerr << "vantel-batch: " << problem << '\n' << kUsage;
@@ -52,6 +65,15 @@ int main(int argc, char** argv) {
             } else {
                 return Usage("unknown link \"" + kind + "\"");
             }
+        } else if (arg == "--version") {
+            std::cout << "vantel-batch " << OwnVersion() << '\n';
+            return 0;
+        } else if (arg == "--registered") {
+            // Lets a launcher register only when needed without reading the store itself.
+            CRegPair appPair(vantel::kAppPairName, false);
+            std::wstring registered;
+            if (appPair.GetValue(L"", registered, false, false)) std::cout << vantel::ToUtf8(registered) << '\n';
+            return 0;
         } else if (arg == "-h" || arg == "--help") {
             std::cout << kUsage;
             return 0;
