@@ -3,7 +3,9 @@
 #include <cstring>
 #include <fstream>
 #include <iostream>
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "app/startup.h"
 #include "batch/runner.h"
@@ -28,6 +30,21 @@ std::string OwnVersion() {
     return vantel::ToUtf8(fileVersion);
 }
 
+// "--name VALUE" or "--name=VALUE" at argv[i]: true when it is this option, with i moved past
+// its value; value stays empty when "--name" is the last argument.
+bool TakeValue(std::string_view name, int argc, char** argv, int& i, std::optional<std::string>& value) {
+    const std::string_view arg = argv[i];
+    if (arg == name) {
+        if (i + 1 < argc) value = argv[++i];
+        return true;
+    }
+    if (arg.size() > name.size() && arg.substr(0, name.size()) == name && arg[name.size()] == '=') {
+        value = std::string(arg.substr(name.size() + 1));
+        return true;
+    }
+    return false;
+}
+
 int Usage(const std::string& problem) {
     std::cerr << "vantel-batch: " << problem << '\n' << kUsage;
     return 2;
@@ -42,22 +59,12 @@ int main(int argc, char** argv) {
         const std::string arg = argv[i];
         if (arg == "--trace") {
             options.trace = true;
-        } else if (arg == "--journal" || arg.rfind("--journal=", 0) == 0) {
-            if (arg == "--journal") {
-                if (i + 1 == argc) return Usage("--journal needs a file");
-                options.journal = argv[++i];
-            } else {
-                options.journal = arg.substr(std::strlen("--journal="));
-            }
-            if (options.journal.empty()) return Usage("--journal needs a file");
-        } else if (arg == "--link" || arg.rfind("--link=", 0) == 0) {
-            std::string kind;
-            if (arg == "--link") {
-                if (i + 1 == argc) return Usage("--link needs sim or script");
-                kind = argv[++i];
-            } else {
-                kind = arg.substr(std::strlen("--link="));
-            }
+        } else if (std::optional<std::string> file; TakeValue("--journal", argc, argv, i, file)) {
+            if (!file || file->empty()) return Usage("--journal needs a file");
+            options.journal = *file;
+        } else if (std::optional<std::string> link; TakeValue("--link", argc, argv, i, link)) {
+            if (!link) return Usage("--link needs sim or script");
+            const std::string& kind = *link;
             if (kind == "sim") {
                 options.link = vantel::batch::LinkKind::Sim;
             } else if (kind == "script") {

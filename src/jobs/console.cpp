@@ -44,25 +44,6 @@ std::wstring ListLines(const StringArray& strings, const BoolArray& flags) {
     return text;
 }
 
-// Hands every call to the link behind it, then tells the console what the call did.
-class ObservedLink final : public link::ILinkBackend {
-public:
-    using Observer = std::function<void(link::CallId, std::span<const link::LinkArg>, std::int32_t)>;
-    ObservedLink(std::unique_ptr<link::ILinkBackend> inner, Observer observer)
-        : m_inner(std::move(inner)), m_observer(std::move(observer)) {}
-
-    std::int32_t Invoke(link::CallId id, std::span<const link::LinkArg> args) override {
-        const std::int32_t ret = m_inner->Invoke(id, args);
-        m_observer(id, args, ret);
-        return ret;
-    }
-    std::size_t JobsInFlight() const override { return m_inner->JobsInFlight(); }
-
-private:
-    std::unique_ptr<link::ILinkBackend> m_inner;
-    Observer m_observer;
-};
-
 }  // namespace
 
 // Entries made while a scope lives belong to its context.
@@ -81,9 +62,8 @@ private:
 
 CConsole::CConsole(ISurface& surface, std::unique_ptr<link::ILinkBackend> link, CRegPair& appPair)
     : m_surface(surface),
-      m_link(std::make_unique<ObservedLink>(std::move(link),
-                                            [this](link::CallId id, std::span<const link::LinkArg> args,
-                                                   std::int32_t ret) { OnLinkCall(id, args, ret); })),
+      m_link(link::MakeObservedLink(std::move(link), [this](link::CallId id, std::span<const link::LinkArg> args,
+                                                             std::int32_t ret) { OnLinkCall(id, args, ret); })),
       m_appPair(appPair) {}
 
 std::int64_t CConsole::NowMs() const {
@@ -157,41 +137,47 @@ void CConsole::SlotFreed(int slotNumber, std::int16_t h) {
     Record(std::move(e));
 }
 
-void CConsole::ClearAllSlots() {
+// Every slot and Show-table entry that holds a job, in slot order, until f returns true.
+template <class F>
+void CConsole::EachBusySlot(F f) const {
     for (int s = 0; s < kSlotCount; ++s) {
-        if (m_slots.block[s] != 0) SlotFreed(s, m_slots.block[s]);
+        if (m_slots.block[s] != 0 && f(s, m_slots.block[s])) return;
     }
     for (int i = 0; i < kShowTableSize; ++i) {
-        if (m_slots.showTable[i] != 0) SlotFreed(kShowTableSlotBase + i, m_slots.showTable[i]);
+        if (m_slots.showTable[i] != 0 && f(kShowTableSlotBase + i, m_slots.showTable[i])) return;
     }
+}
+
+void CConsole::ClearAllSlots() {
+    EachBusySlot([this](int slotNumber, std::int16_t h) {
+        SlotFreed(slotNumber, h);
+        return false;
+    });
     m_slots.ClearAll();
     for (Origin& o : m_origins) o.known = false;
 }
 
 void CConsole::FreeHandle(std::int16_t h) {
-    for (int s = 0; s < kSlotCount; ++s) {
-        if (m_slots.block[s] == h) SlotFreed(s, h);
-    }
-    for (int i = 0; i < kShowTableSize; ++i) {
-        if (m_slots.showTable[i] == h) SlotFreed(kShowTableSlotBase + i, h);
-    }
+    EachBusySlot([this, h](int slotNumber, std::int16_t held) {
+        if (held == h) SlotFreed(slotNumber, h);
+        return false;
+    });
     m_slots.ClearHandle(h);
     OriginOf(h).known = false;
 }
 
 int CConsole::PendingHandle(std::int16_t h) const {
-    for (int s = 0; s < kSlotCount; ++s) {
-        if (m_slots.block[s] == h) return s;
-    }
-    for (int i = 0; i < kShowTableSize; ++i) {
-        if (m_slots.showTable[i] == h) return kShowTableSlotBase + i;
-    }
-    return -1;
+    int found = -1;
+    EachBusySlot([&found, h](int slotNumber, std::int16_t held) {
+        if (held == h) found = slotNumber;
+        return held == h;
+    });
+    return found;
 }
 
 std::vector<PendingJob> CConsole::PendingJobs() const {
     std::vector<PendingJob> jobs;
-    const auto add = [&](int slotNumber, std::int16_t h) {
+    EachBusySlot([&](int slotNumber, std::int16_t h) {
         PendingJob job{slotNumber, h, 0, {}, -1};
         if (const Origin& o = OriginOf(h); o.known) {
             job.id = o.id;
@@ -202,13 +188,8 @@ std::vector<PendingJob> CConsole::PendingJobs() const {
             job.path = PlainPath(row->path);
         }
         jobs.push_back(std::move(job));
-    };
-    for (int s = 0; s < kSlotCount; ++s) {
-        if (m_slots.block[s] != 0) add(s, m_slots.block[s]);
-    }
-    for (int i = 0; i < kShowTableSize; ++i) {
-        if (m_slots.showTable[i] != 0) add(kShowTableSlotBase + i, m_slots.showTable[i]);
-    }
+        return false;
+    });
     return jobs;
 }
 
@@ -292,11 +273,7 @@ bool CConsole::Command(int id) {
             busy.text = kBusyText;
             busy.shown = !BoxesSuppressed();
             Record(std::move(busy));
-            if (!BoxesSuppressed()) {
-                ++m_openBoxes;
-                m_surface.MessageBox(std::wstring(kBusyText));
-                --m_openBoxes;
-            }
+            if (!BoxesSuppressed()) OpenBox(std::wstring(kBusyText));
         } else {
             const std::int16_t h = row->request(*this);
             if (slot != nullptr) *slot = h;
@@ -325,16 +302,14 @@ bool CConsole::Divertible(const Notification& n) const {
     if (n.lParam == 100) return false;
     if (n.lParam != 0) return true;
     const auto h = static_cast<std::int16_t>(static_cast<std::uint16_t>(n.wParam & 0xFFFF));
-    if (h == 0) return true;
-    for (const std::int16_t entry : m_slots.showTable) {
-        if (entry == h) return false;
-    }
-    for (int s = 0; s < kSlotCount; ++s) {
-        if (m_slots.block[s] != h) continue;
-        const CommandRow* row = SlotOwner(s);
-        if (row == nullptr || row->use == SlotUse::Clear) return false;
-    }
-    return true;
+    bool usersJob = false;
+    EachBusySlot([&usersJob, h](int slotNumber, std::int16_t held) {
+        if (held != h) return false;
+        const CommandRow* row = slotNumber >= kShowTableSlotBase ? nullptr : SlotOwner(slotNumber);
+        usersJob = row == nullptr || row->use == SlotUse::Clear;
+        return usersJob;
+    });
+    return !usersJob;
 }
 
 // Everything goes through the queue, so a notification never overtakes one held back,
@@ -365,11 +340,7 @@ void CConsole::Drain() {
         e.text = Format(kDivertedFormat, count);
         e.shown = !BoxesSuppressed();
         Record(e);
-        if (e.shown) {
-            ++m_openBoxes;
-            m_surface.MessageBox(e.text);
-            --m_openBoxes;
-        }
+        if (e.shown) OpenBox(e.text);
     }
 }
 
@@ -403,7 +374,10 @@ void CConsole::ShowMessage(const std::wstring& text) {
     e.text = text;
     e.shown = !BoxesSuppressed();
     Record(std::move(e));
-    if (BoxesSuppressed()) return;
+    if (!BoxesSuppressed()) OpenBox(text);
+}
+
+void CConsole::OpenBox(const std::wstring& text) {
     ++m_openBoxes;
     m_surface.MessageBox(text);
     --m_openBoxes;

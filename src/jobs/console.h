@@ -163,6 +163,10 @@ private:
     void SlotFreed(int slotNumber, std::int16_t h);
     bool Divertible(const Notification& n) const;
     bool BoxesSuppressed() const { return m_journalOnly || m_diverting > 0 || m_closing; }
+    // The surface's box, counted for the nesting bound; the caller has journaled it.
+    void OpenBox(const std::wstring& text);
+    template <class F>
+    void EachBusySlot(F f) const;
 
     void Deliver(const Notification& n);
     void Drain();

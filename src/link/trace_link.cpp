@@ -8,13 +8,15 @@
 namespace vantel::link {
 namespace {
 
-class TraceLink final : public ILinkBackend {
+// Hands every call to the link behind it, then tells the observer what the call did.
+class ObservedLink final : public ILinkBackend {
 public:
-    TraceLink(std::unique_ptr<ILinkBackend> inner, TraceSink sink) : m_inner(std::move(inner)), m_sink(std::move(sink)) {}
+    ObservedLink(std::unique_ptr<ILinkBackend> inner, CallObserver observer)
+        : m_inner(std::move(inner)), m_observer(std::move(observer)) {}
 
     std::int32_t Invoke(CallId id, std::span<const LinkArg> args) override {
         const std::int32_t ret = m_inner->Invoke(id, args);
-        m_sink("call: " + FormatCall(id, args, ret));
+        m_observer(id, args, ret);
         return ret;
     }
 
@@ -22,12 +24,8 @@ public:
 
 private:
     std::unique_ptr<ILinkBackend> m_inner;
-    TraceSink m_sink;
+    CallObserver m_observer;
 };
-
-}  // namespace
-
-namespace {
 
 template <class T>
 void AppendNumber(std::string& out, T value) {
@@ -97,8 +95,15 @@ std::string FormatCall(CallId id, std::span<const LinkArg> args, std::int32_t re
     return line;
 }
 
+std::unique_ptr<ILinkBackend> MakeObservedLink(std::unique_ptr<ILinkBackend> inner, CallObserver observer) {
+    return std::make_unique<ObservedLink>(std::move(inner), std::move(observer));
+}
+
 std::unique_ptr<ILinkBackend> MakeTraceLink(std::unique_ptr<ILinkBackend> inner, TraceSink sink) {
-    return std::make_unique<TraceLink>(std::move(inner), std::move(sink));
+    return MakeObservedLink(std::move(inner), [sink = std::move(sink)](CallId id, std::span<const LinkArg> args,
+                                                                       std::int32_t ret) {
+        sink("call: " + FormatCall(id, args, ret));
+    });
 }
 
 }  // namespace vantel::link
