@@ -101,9 +101,7 @@ std::wstring DetailText(const JournalEntry& e) {
     if (e.ret) line(L"Rückgabe:", std::to_wstring(*e.ret));
     if (e.type) line(L"Meldung:", fmt::format(L"Typ {}, wParam {}", *e.type, e.wParam.value_or(0)));
     if (!e.type && e.wParam) line(L"wParam:", std::to_wstring(*e.wParam));
-    std::size_t used = e.params.size();
-    while (used > 0 && e.params[used - 1].empty()) --used;
-    for (std::size_t i = 0; i < used; ++i) {
+    for (std::size_t i = 0; i < e.params.size(); ++i) {
         line(i == 0 ? L"Parameter:" : L"", fmt::format(L"{:>2} {}", i + 1, e.params[i]));
     }
     if (!e.buttons.empty()) {
@@ -112,9 +110,7 @@ std::wstring DetailText(const JournalEntry& e) {
         line(L"Knöpfe:", buttons);
     }
     if (e.answer) line(L"Antwort:", std::to_wstring(*e.answer));
-    const bool showable = e.kind == JournalKind::Box || e.kind == JournalKind::Question ||
-                          e.kind == JournalKind::Busy || e.kind == JournalKind::Diverted;
-    if (showable) line(L"Gezeigt:", e.shown ? L"ja" : L"nein, nur im Protokoll");
+    if (ShowsSomething(e.kind)) line(L"Gezeigt:", e.shown ? L"ja" : L"nein, nur im Protokoll");
     if (!e.text.empty()) {
         std::wstring text = e.text;
         std::erase(text, L'\r');
@@ -129,35 +125,6 @@ void SetLabelIfChanged(wxWindow* w, const wxString& label) {
 
 }  // namespace
 
-bool WriteJournalEntries(const std::string& path, ExportFormat format, const std::vector<const JournalEntry*>& entries,
-                         std::string& error) {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) {
-        error = path + ": " + std::strerror(errno);
-        return false;
-    }
-    bool ok = true;
-    const auto put = [&](const std::string& line) {
-        if (ok && (std::fwrite(line.data(), 1, line.size(), file) != line.size() || std::fputc('\n', file) == EOF)) {
-            ok = false;
-        }
-    };
-    if (format == ExportFormat::Csv) put(CsvHeader());
-    for (const JournalEntry* e : entries) {
-        switch (format) {
-            case ExportFormat::JsonLines: put(ToJsonLine(*e)); break;
-            case ExportFormat::Csv: put(ToCsvRow(*e)); break;
-            case ExportFormat::Text: put(ToTextLine(*e)); break;
-        }
-    }
-    int err = ok ? 0 : errno;
-    if (std::fclose(file) != 0 && ok) {
-        ok = false;
-        err = errno;
-    }
-    if (!ok) error = path + ": " + std::strerror(err);
-    return ok;
-}
 
 // Rows are drawn from the journal as they scroll into view; nothing is kept per row.
 class CJournalWnd::EntryList : public wxListCtrl {

@@ -12,6 +12,7 @@
 #include <wx/timer.h>
 
 #include "jobs/journal.h"
+#include "jobs/journal_format.h"
 
 class wxButton;
 class wxCheckBox;
@@ -24,13 +25,6 @@ class CRegPair;
 namespace vantel {
 
 class CConsole;
-
-enum class ExportFormat { JsonLines, Csv, Text };
-
-// Writes the entries to path, one line each (CSV with its header). False with error when the
-// file could not be written whole.
-bool WriteJournalEntries(const std::string& path, ExportFormat format,
-                         const std::vector<const JournalEntry*>& entries, std::string& error);
 
 class CJournalWnd : public wxFrame {
 public:

@@ -47,6 +47,11 @@ inline constexpr std::string_view kJournalKindNames[] = {
 inline constexpr std::size_t kJournalKindCount = std::size(kJournalKindNames);
 
 inline std::string_view KindName(JournalKind k) { return kJournalKindNames[static_cast<std::size_t>(k)]; }
+// The kinds that put something in front of the user (or would have, see JournalEntry::shown).
+inline bool ShowsSomething(JournalKind k) {
+    return k == JournalKind::Box || k == JournalKind::Question || k == JournalKind::Busy ||
+           k == JournalKind::Diverted;
+}
 
 // Slot numbers of the Show-variable table in an entry: kShowTableSlotBase + index.
 inline constexpr int kShowTableSlotBase = 1000;

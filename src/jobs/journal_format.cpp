@@ -1,9 +1,12 @@
 #include "jobs/journal_format.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <cstdint>
 #include <climits>
+#include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <iterator>
 #include <string_view>
@@ -49,11 +52,6 @@ std::string CsvField(const std::string& field) {
         out += c;
     }
     return out + "\"";
-}
-
-bool ShowsSomething(JournalKind k) {
-    return k == JournalKind::Box || k == JournalKind::Question || k == JournalKind::Busy ||
-           k == JournalKind::Diverted;
 }
 
 }  // namespace
@@ -258,16 +256,44 @@ std::string ToTextLine(const JournalEntry& e) {
     if (e.latencyMs) line += fmt::format(" {} ms", *e.latencyMs);
     if (!e.call.empty()) line += "  " + e.call;
     if (!e.text.empty()) line += "  " + OneLine(e.text);
-    // The fields up to the last one that holds something, "|" between them.
-    std::size_t used = e.params.size();
-    while (used > 0 && e.params[used - 1].empty()) --used;
-    if (used > 0) {
+    // The console keeps the fields up to the last one that holds something.
+    if (!e.params.empty()) {
         line += "  [";
-        for (std::size_t i = 0; i < used; ++i) line += (i ? "|" : "") + OneLine(e.params[i]);
+        for (std::size_t i = 0; i < e.params.size(); ++i) line += (i ? "|" : "") + OneLine(e.params[i]);
         line += "]";
     }
     if (ShowsSomething(e.kind) && !e.shown) line += "  (ohne Box)";
     return line;
+}
+
+bool WriteJournalEntries(const std::string& path, ExportFormat format, const std::vector<const JournalEntry*>& entries,
+                         std::string& error) {
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (file == nullptr) {
+        error = path + ": " + std::strerror(errno);
+        return false;
+    }
+    bool ok = true;
+    const auto put = [&](const std::string& line) {
+        if (ok && (std::fwrite(line.data(), 1, line.size(), file) != line.size() || std::fputc('\n', file) == EOF)) {
+            ok = false;
+        }
+    };
+    if (format == ExportFormat::Csv) put(CsvHeader());
+    for (const JournalEntry* e : entries) {
+        switch (format) {
+            case ExportFormat::JsonLines: put(ToJsonLine(*e)); break;
+            case ExportFormat::Csv: put(ToCsvRow(*e)); break;
+            case ExportFormat::Text: put(ToTextLine(*e)); break;
+        }
+    }
+    int err = ok ? 0 : errno;
+    if (std::fclose(file) != 0 && ok) {
+        ok = false;
+        err = errno;
+    }
+    if (!ok) error = path + ": " + std::strerror(err);
+    return ok;
 }
 
 }  // namespace vantel

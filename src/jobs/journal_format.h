@@ -3,6 +3,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "jobs/journal.h"
 
@@ -23,5 +24,12 @@ std::string ToCsvRow(const JournalEntry& e);
 
 // One line: seq, time, kind, command, handle, latency, text; line ends in the text escaped.
 std::string ToTextLine(const JournalEntry& e);
+
+enum class ExportFormat { JsonLines, Csv, Text };
+
+// Writes the entries to path, one line each (CSV with its header). False with error when the
+// file could not be written whole.
+bool WriteJournalEntries(const std::string& path, ExportFormat format,
+                         const std::vector<const JournalEntry*>& entries, std::string& error);
 
 }  // namespace vantel
