@@ -21,13 +21,16 @@ std::int16_t BulkShowVar(CConsole& c) {
     return 0;
 }
 
+// The pause only has to outlast the info job's first result; anything longer would freeze
+// the window (a field of 2147483647 would block it for 24.8 days).
+constexpr std::int32_t kMaxAbortPauseMs = 10000;
+
 // The abort goes out before any notification can be handled, even for a handle of 0.
 std::int16_t AbortInfoJob(CConsole& c) {
-    const std::int32_t pause = ScanField<std::int32_t>(c.Param(3), L"%d");
+    const std::int32_t pause = std::clamp(ScanField<std::int32_t>(c.Param(3), L"%d"), 0, kMaxAbortPauseMs);
     std::int16_t& slot = c.Slots().block[slot::AbortTest];
     slot = c.Link().SetInfo(c.Param(1), c.Param(2));
-    // As an unsigned count, a negative pause would block the dialog for weeks.
-    c.Surface().Pause(pause < 0 ? 0u : static_cast<unsigned>(pause));
+    c.Surface().Pause(static_cast<unsigned>(pause));
     c.Link().CmdAbort(slot);
     return slot;
 }

@@ -529,6 +529,16 @@ TEST_F(Dispatcher, AbortTestPausesThenAbortsWhatItStarted) {
     EXPECT_EQ(Slot(slot::AbortTest), 70);
 }
 
+TEST_F(Dispatcher, AbortTestPauseIsBoundedToTenSeconds) {
+    // Past the 32-bit range the field wraps to 2147483647: still ten seconds, not 24.8 days.
+    for (const wchar_t* field : {L"-2147483649", L"99999999", L"10001"}) {
+        surface.pauses.clear();
+        surface.SetField(3, field);
+        Menu(kAbortTest);
+        EXPECT_EQ(surface.pauses, std::vector<unsigned>{10000}) << field;
+    }
+}
+
 TEST_F(Dispatcher, AbortTestWithANegativePauseAndNoJob) {
     surface.SetField(3, L"-5");
     link->handles = {0};
