@@ -227,6 +227,7 @@ private:
     void Trace(CallId id, std::int32_t ret);
     void LoadState();
     void SaveState();
+    void TellState(const std::wstring& what, const std::wstring& detail);
 
     std::uint32_t AddMessage(MsgKind kind, std::uint32_t number, std::wstring t1, std::wstring t2,
                              std::vector<std::wstring> answers = {});
@@ -324,6 +325,8 @@ private:
     std::uint64_t m_stampCount = 0;
 
     SimFileSystem m_fs;
+    bool m_stateOff = false;      // the state file there could be neither read nor moved aside
+    bool m_stateFailing = false;  // the last save failed
     SimHostFolder m_host;
     SimLog m_log;
     std::map<std::int32_t, OpenCode> m_code;

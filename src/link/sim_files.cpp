@@ -632,6 +632,12 @@ std::string SimFileSystem::Save() const {
     return out;
 }
 
+std::uint64_t SimFileSystem::StateLimit() const {
+    std::uint64_t limit = 16ull << 20;
+    for (const auto& v : m_volumes) limit += 2 * static_cast<std::uint64_t>(std::max<std::int64_t>(v->capacity, 0));
+    return limit;
+}
+
 bool SimFileSystem::Load(std::string_view text) {
     if (!text.starts_with(kStateHeader)) return false;
     text.remove_prefix(kStateHeader.size());

@@ -145,6 +145,9 @@ public:
     // the text is not one that Save wrote.
     std::string Save() const;
     bool Load(std::string_view text);
+    // The most that Save writes for these volumes filled up: content may double when escaped,
+    // and names, properties and attributes get a margin of their own.
+    std::uint64_t StateLimit() const;
 
 private:
     SimItem* Insert(const SimPath& p, std::unique_ptr<SimItem> item, bool replace);

@@ -8,12 +8,12 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
 #include <initializer_list>
 #include <map>
 #include <mutex>
 #include <string_view>
 
+#include "platform/aside.h"
 #include "platform/text.h"
 
 namespace vantel::reg {
@@ -121,28 +121,13 @@ StoreCache& Cache() {
     return *cache;
 }
 
-// Renames without ever replacing an existing file: earlier corrupt copies are kept too.
-bool RenameAside(const std::string& from, const std::string& to) {
-    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
-    if (errno != EINVAL && errno != ENOSYS) return false;
-    if (::access(to.c_str(), F_OK) == 0) {
-        errno = EEXIST;
-        return false;
-    }
-    return ::rename(from.c_str(), to.c_str()) == 0;
-}
-
 void MoveAside(const std::string& path) {
-    const std::string base = path + ".corrupt-" + std::to_string(static_cast<long long>(std::time(nullptr)));
-    std::string target = base;
-    for (int n = 1; !RenameAside(path, target); ++n) {
-        if (errno != EEXIST || n > 1000) return;
-        target = base + "-" + std::to_string(n);
-    }
+    const std::string target = vantel::MoveAside(path);
+    if (target.empty()) return;
     // A journal left beside the old file would otherwise be played into the new one.
     for (const char* suffix : {"-journal", "-wal", "-shm"}) {
         const std::string side = path + suffix;
-        if (::access(side.c_str(), F_OK) == 0) RenameAside(side, target + suffix);
+        if (::access(side.c_str(), F_OK) == 0) RenameNoReplace(side, target + suffix);
     }
 }
 
