@@ -120,7 +120,7 @@ bool RegisterServer(IStartupHost& host, CRegPair& appPair, const std::wstring& f
     const std::wstring currentDir = host.CurrentDirectory();
     const bool ok = appPair.SetValue(L"", fileVersion, true, false) &&
                     appPair.SetValue(L"AppName", exePath, true, false) && WriteAppPaths(exePath, currentDir);
-    if (!ok) host.AfxMessageBox(kRegistryError);
+    if (!ok) host.AfxMessageBox(reg::LastStatus() == reg::Status::Busy ? kRegistryBusy : kRegistryError);
     COleObjectFactory::UpdateRegistryAll(true);
     return ok;
 }
@@ -151,7 +151,12 @@ StartupOutcome RunStartup(IStartupHost& host, CRegPair& appPair, const std::vect
     }
 
     std::wstring registered;
-    if (!appPair.GetValue(L"", registered, false, false) || registered != fileVersion) {
+    const bool found = appPair.GetValue(L"", registered, false, false);
+    if (!found && reg::LastStatus() == reg::Status::Busy) {
+        host.AfxMessageBox(kRegistryBusy);
+        return StartupOutcome::RegistryBusy;
+    }
+    if (!found || registered != fileVersion) {
         host.AfxMessageBox(fmt::format(L"{} Version {} not registered\nStart {} with Option /RegServer", internalName,
                                        fileVersion, internalName));
         return StartupOutcome::NotRegistered;

@@ -43,6 +43,8 @@ public:
 inline constexpr wchar_t kAppPairName[] = L"Plexa.Vantel";
 inline constexpr wchar_t kAppPathsKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Vantel.exe";
 inline constexpr wchar_t kRegistryError[] = L"Error accessing Registry";
+// Another program holds the user or machine store locked past the bounded wait.
+inline constexpr wchar_t kRegistryBusy[] = L"Registry busy: locked by another program\nTry again later";
 inline constexpr wchar_t kOleInitFailed[] = L"OLE Initialisierung fehlgeschlagen";
 
 bool RegisterServer(IStartupHost& host, CRegPair& appPair, const std::wstring& fileVersion);
@@ -52,7 +54,7 @@ bool UnregisterServer(CRegPair& appPair);
 bool PathListContains(const std::wstring& list, const std::wstring& dir);
 
 // The outcome of one run.
-enum class StartupOutcome { BaseInitFailed, Registered, Unregistered, NotRegistered, OleFailed, DialogRun };
+enum class StartupOutcome { BaseInitFailed, Registered, Unregistered, NotRegistered, RegistryBusy, OleFailed, DialogRun };
 
 // InitInstance's steps; args are the command-line arguments after the program name.
 StartupOutcome RunStartup(IStartupHost& host, CRegPair& appPair, const std::vector<std::wstring>& args);

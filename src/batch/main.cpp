@@ -19,7 +19,8 @@ constexpr char kUsage[] =
     "       vantel-batch --version | --registered\n"
     "Runs the console on a text surface, one script command per line (standard input\n"
     "without SCRIPT). --journal writes every event as JSON Lines to FILE. Exit status 0 at\n"
-    "the script's end, 2 for a line that cannot be run, 3 when FILE cannot be written.\n"
+    "the script's end, 2 for a line that cannot be run, 3 when FILE cannot be written or\n"
+    "\"close\" cannot save the histories to the registry store.\n"
     "--version prints this program's version; --registered prints the version registered\n"
     "for this user (nothing when none).\n";
 

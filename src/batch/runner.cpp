@@ -5,6 +5,7 @@
 #include "jobs/messages.h"
 #include "link/embedded_link.h"
 #include "link/trace_link.h"
+#include "platform/text.h"
 #include "platform/winmsg.h"
 
 namespace vantel::batch {
@@ -72,11 +73,16 @@ int Runner::Run(std::istream& script, std::ostream& err) {
         if (closed) break;
     }
     m_journalFile.Flush();
+    int status = 0;
+    if (!m_saveError.empty()) {
+        err << "vantel-batch: histories not saved: " << m_saveError << '\n';
+        status = 3;
+    }
     if (m_journalFile.Failed()) {
         err << "vantel-batch: journal: " << m_journalFile.Error() << '\n';
-        return 3;
+        status = 3;
     }
-    return 0;
+    return status;
 }
 
 bool Runner::Execute(std::string_view text, bool& closed, std::string& error) {
@@ -124,8 +130,12 @@ bool Runner::Carry(const ScriptLine& line, bool& closed, std::string& error) {
         case Verb::Wait: WaitIdle(); return true;
         case Verb::Sleep: DispatchFor(static_cast<unsigned>(line.first)); return true;
         case Verb::Close:
-            m_console->SaveHistories();
-            m_console->End(L"Histories gespeichert");
+            if (m_console->SaveHistories()) {
+                m_console->End(std::wstring(kSavedNote));
+            } else {
+                m_saveError = reg::LastError();
+                m_console->End(std::wstring(kNotSavedNote) + L": " + FromUtf8(m_saveError));
+            }
             closed = true;
             return true;
         case Verb::Handle:

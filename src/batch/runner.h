@@ -42,8 +42,8 @@ public:
 
     // Opens the dialog and runs the script to its end or to its "close" line; 0, or 2
     // after writing "vantel-batch: line N: reason" to err for a line that cannot be read
-    // or carried out, or 3 when the journal file could not be written. Only "close"
-    // saves the histories.
+    // or carried out, or 3 when the journal file could not be written or "close" could not
+    // save the histories (a line on err says which). Only "close" saves the histories.
     int Run(std::istream& script, std::ostream& err);
 
     // One line; false with the reason when it cannot be read or carried out. closed is
@@ -72,6 +72,7 @@ private:
     void DispatchFor(unsigned ms);
 
     std::string m_journalPath;
+    std::string m_saveError;  // why "close" saved nothing; empty when it did
     JournalFile m_journalFile;
     LineWriter m_out;
     BatchSurface m_surface;

@@ -52,8 +52,6 @@ UINT CommandMessage() {
     return msg;
 }
 
-constexpr wchar_t kSavedNote[] = L"Histories gespeichert";
-
 constexpr int kMenuIdBase = 20000;
 constexpr int kWindowMenuBase = 19000;
 constexpr int kJournalOnlyItem = kWindowMenuBase + 10;
@@ -282,8 +280,21 @@ UINT CVantelDlg::CloseRequestMessage() {
 void CVantelDlg::SaveAndDestroy() {
     if (m_saved) return;
     m_saved = true;
-    m_console->SaveHistories();
-    m_console->End(m_endNote.empty() ? kSavedNote : m_endNote);
+    const bool saved = m_console->SaveHistories();
+    const std::wstring reason = saved ? std::wstring() : FromUtf8(reg::LastError());
+    std::wstring note(saved ? kSavedNote : kNotSavedNote);
+    if (!saved) note += L": " + reason;
+    if (!m_endSignal.empty()) note += L" (" + m_endSignal + L")";
+    m_console->End(note);
+    if (!saved) {
+        std::fprintf(stderr, "vantel: histories not saved: %s\n", ToUtf8(reason).c_str());
+        // A close by signal may come from a session that is ending: nobody to press OK.
+        if (m_endSignal.empty()) {
+            MessageBox(L"Die Histories der Parameterfelder konnten nicht gespeichert werden; die Eingaben "
+                       L"dieser Sitzung gehen verloren.\n\n" +
+                       reason);
+        }
+    }
     Hide();
 }
 
@@ -353,7 +364,7 @@ void CVantelDlg::OnPosted(wxThreadEvent& e) {
     }
     if (posted.msg == CloseRequestMessage()) {
         const char* name = posted.wParam != 0 ? sigabbrev_np(static_cast<int>(posted.wParam)) : nullptr;
-        if (name != nullptr && m_endNote.empty()) m_endNote = wxString::Format(L"%ls (SIG%s)", kSavedNote, name);
+        if (name != nullptr && m_endSignal.empty()) m_endSignal = L"SIG" + FromUtf8(name);
         OnSysCommand(kScClose);
         return;
     }

@@ -104,7 +104,7 @@ private:
     std::array<CMyComboBox*, kFieldCount> m_fields{};
     wxGUIEventLoop* m_loop = nullptr;
     int m_result = 0;
-    std::wstring m_endNote;  // how it ended, for the journal
+    std::wstring m_endSignal;  // "SIGTERM" and the like when a signal closed it
     bool m_saved = false;
     HWND m_hwnd = 0;
     double m_duX = 1.5, m_duY = 1.625;  // pixels per dialog unit

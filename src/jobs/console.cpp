@@ -221,6 +221,8 @@ void CConsole::LoadHistories() {
     for (int n = 1; n <= kFieldCount; ++n) {
         Field(n) = FieldHistory{};
         LoadHistory(m_appPair, n, Field(n));
+        // Each further field would wait out the lock again.
+        if (reg::LastStatus() == reg::Status::Busy) break;
     }
 }
 
@@ -233,9 +235,7 @@ void CConsole::Start(HWND window) {
     ClearAllSlots();
 }
 
-void CConsole::SaveHistories() {
-    for (int n = 1; n <= kFieldCount; ++n) SaveHistory(m_appPair, n, Field(n));
-}
+bool CConsole::SaveHistories() { return vantel::SaveHistories(m_appPair, m_fields); }
 
 bool CConsole::Command(int id) {
     const CommandRow* row = FindCommand(id);

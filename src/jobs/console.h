@@ -28,6 +28,9 @@ namespace vantel {
 
 struct CommandRow;
 
+// The journal's note at the end of a session, and the start of the one when saving failed.
+inline constexpr std::wstring_view kSavedNote = L"Histories gespeichert";
+inline constexpr std::wstring_view kNotSavedNote = L"Histories nicht gespeichert";
 inline constexpr std::wstring_view kBusyText = L"Auftrag steht noch aus";
 inline constexpr std::wstring_view kFailureText = L"Ätschi Bätsch:\r\nFehler!";
 // The one box that follows a flood whose notifications went to the journal only.
@@ -67,8 +70,9 @@ public:
     void LoadHistories();
     // UpdateData, CPlexa::Init("Vantel", "", WM_PLEXA, window, 223, WM_BOFKEY), all slots cleared.
     void Start(HWND window);
-    // Dialog end: every field's list stored under its index.
-    void SaveHistories();
+    // Dialog end: every field's list stored under its index, in one transaction. False when
+    // nothing was stored; vantel::reg::LastError() says why.
+    bool SaveHistories();
 
     HWND Window() const { return m_window; }
 

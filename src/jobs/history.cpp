@@ -1,6 +1,7 @@
 #include "jobs/history.h"
 
 #include <string>
+#include <vector>
 
 #include "platform/registry.h"
 
@@ -43,11 +44,26 @@ void LoadHistory(CRegPair& appPair, int field, FieldHistory& history) {
     history.Pick(0);
 }
 
-void SaveHistory(CRegPair& appPair, int field, const FieldHistory& history) {
-    CRegPair pair(appPair, HistoryPairName(field), false);
-    for (std::size_t k = 0; k < history.items.size(); ++k) {
-        pair.SetValue(std::to_wstring(k), history.items[k], false, false);
-    }
+namespace {
+
+void AddValues(CRegPair& appPair, int field, const FieldHistory& history, std::vector<reg::Value>& values) {
+    const CRegPair pair(appPair, HistoryPairName(field), false);
+    for (std::size_t k = 0; k < history.items.size(); ++k)
+        values.push_back({pair.KeyPath(), std::to_wstring(k), history.items[k]});
+}
+
+}  // namespace
+
+bool SaveHistory(CRegPair& appPair, int field, const FieldHistory& history) {
+    std::vector<reg::Value> values;
+    AddValues(appPair, field, history, values);
+    return reg::SetValues(reg::Hive::User, values);
+}
+
+bool SaveHistories(CRegPair& appPair, std::span<const FieldHistory> fields) {
+    std::vector<reg::Value> values;
+    for (std::size_t n = 0; n < fields.size(); ++n) AddValues(appPair, static_cast<int>(n) + 1, fields[n], values);
+    return reg::SetValues(reg::Hive::User, values);
 }
 
 }  // namespace vantel

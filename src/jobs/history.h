@@ -1,6 +1,7 @@
 // A parameter field's history: its drop-down list (newest first), the list's selection
 // and the edit text.
 #pragma once
+#include <span>
 #include <string>
 #include <vector>
 
@@ -30,7 +31,11 @@ std::wstring HistoryPairName(int field);
 
 // Reads "0", "1", ... until the first missing number (no limit), then selects entry 0.
 void LoadHistory(CRegPair& appPair, int field, FieldHistory& history);
-// Stores every entry under its index; higher numbers left by an earlier run stay.
-void SaveHistory(CRegPair& appPair, int field, const FieldHistory& history);
+// Stores every entry under its index; higher numbers left by an earlier run stay. False
+// when nothing was stored (vantel::reg::LastError says why).
+bool SaveHistory(CRegPair& appPair, int field, const FieldHistory& history);
+// Every field's list (fields[0] is field 1) in one transaction: all of them or none, and
+// never a list mixed with another console's that saves at the same time.
+bool SaveHistories(CRegPair& appPair, std::span<const FieldHistory> fields);
 
 }  // namespace vantel

@@ -1,10 +1,12 @@
 #include "platform/registry.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -12,6 +14,7 @@
 #include <map>
 #include <mutex>
 #include <string_view>
+#include <thread>
 
 #include "platform/aside.h"
 #include "platform/text.h"
@@ -20,9 +23,33 @@ namespace vantel::reg {
 
 namespace {
 
-// Generous: a console closing while another one writes its 200 history values, each its
-// own synced transaction, must wait its turn rather than lose a value on a busy disk.
-constexpr int kBusyTimeoutMs = 30000;
+using Clock = std::chrono::steady_clock;
+
+// The schema text as SQLite keeps it for the table this store creates.
+constexpr std::string_view kTableSql =
+    "CREATE TABLE reg_value("
+    "key TEXT NOT NULL COLLATE NOCASE, "
+    "name TEXT NOT NULL COLLATE NOCASE, "
+    "data TEXT NOT NULL, "
+    "PRIMARY KEY(key, name)) WITHOUT ROWID";
+
+struct Failure {
+    Status status = Status::Ok;
+    std::string text;
+};
+thread_local Failure t_last;
+// Until when the current call may wait for a lock; one bound for all of its statements.
+thread_local Clock::time_point t_deadline;
+
+void SetStatus(Status status, std::string text = {}) { t_last = {status, std::move(text)}; }
+
+int WaitWhileBusy(void*, int count) {
+    const auto now = Clock::now();
+    if (now >= t_deadline) return 0;
+    const auto step = std::chrono::milliseconds(std::min(50, 1 << std::min(count, 6)));
+    std::this_thread::sleep_for(std::min<Clock::duration>(step, t_deadline - now));
+    return 1;
+}
 
 std::string Env(const char* name) {
     const char* value = std::getenv(name);
@@ -63,14 +90,42 @@ bool FolderUnwritable(const std::string& path) {
     return ::stat(folder.c_str(), &st) != 0 || Unwritable(folder, st);
 }
 
-bool IsCorruption(int rc) {
+// Suspect: a statement of ours did not fit the store, whose schema someone changed while
+// it was open; it is checked again as at opening.
+enum class Outcome { Ok, Missing, Failed, Corrupt, Busy, Suspect };
+
+thread_local int t_lastRc = SQLITE_OK;
+
+bool IsBusy(int rc) { return (rc & 0xFF) == SQLITE_BUSY || (rc & 0xFF) == SQLITE_LOCKED; }
+
+// A failure while the store is in use.
+Outcome Classify(int rc) {
+    t_lastRc = rc;
     const int primary = rc & 0xFF;
-    return primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB;
+    if (primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB) return Outcome::Corrupt;
+    if (primary == SQLITE_ERROR || primary == SQLITE_SCHEMA) return Outcome::Suspect;
+    return IsBusy(rc) ? Outcome::Busy : Outcome::Failed;
 }
 
-enum class Outcome { Ok, Missing, Failed, Corrupt };
-
-Outcome Classify(int rc) { return IsCorruption(rc) ? Outcome::Corrupt : Outcome::Failed; }
+// A failure of the checks at opening, which only run fixed, valid statements: unless the
+// store is busy or the system refused, what fails is the file, which is not our store.
+Outcome ClassifyCheck(int rc) {
+    t_lastRc = rc;
+    switch (rc & 0xFF) {
+        case SQLITE_BUSY:
+        case SQLITE_LOCKED: return Outcome::Busy;
+        case SQLITE_IOERR:
+        case SQLITE_CANTOPEN:
+        case SQLITE_NOMEM:
+        case SQLITE_FULL:
+        case SQLITE_PERM:
+        case SQLITE_READONLY:
+        case SQLITE_AUTH:
+        case SQLITE_INTERRUPT:
+        case SQLITE_NOLFS: return Outcome::Failed;
+        default: return Outcome::Corrupt;
+    }
+}
 
 class Statement {
 public:
@@ -80,6 +135,7 @@ public:
     Statement& operator=(const Statement&) = delete;
 
     int PrepareResult() const { return m_rc; }
+    sqlite3_stmt* Get() const { return m_stmt; }
     void Bind(int index, const std::string& text) {
         sqlite3_bind_text(m_stmt, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
     }
@@ -131,93 +187,162 @@ void MoveAside(const std::string& path) {
     }
 }
 
-enum class OpenResult { Ok, Corrupt, Failed };
+// Ok: sqlite_master holds this store's table and nothing else (empty: not even that).
+Outcome CheckSchema(sqlite3* db, bool& empty) {
+    Statement rows(db, "SELECT type, name, tbl_name, sql FROM sqlite_master");
+    int rc = rows.PrepareResult();
+    if (rc != SQLITE_OK) return ClassifyCheck(rc);
+    bool ours = false, other = false;
+    while ((rc = rows.Step()) == SQLITE_ROW) {
+        if (rows.Column(0) == "table" && rows.Column(1) == "reg_value" && rows.Column(2) == "reg_value" &&
+            rows.Column(3) == kTableSql)
+            ours = true;
+        else
+            other = true;
+    }
+    if (rc != SQLITE_DONE) return ClassifyCheck(rc);
+    if (other) return Outcome::Corrupt;
+    empty = !ours;
+    return Outcome::Ok;
+}
 
-OpenResult Prepare(Store& store) {
-    sqlite3_busy_timeout(store.db, kBusyTimeoutMs);
-    if (store.readOnly) {
-        Statement probe(store.db, "SELECT count(*) FROM sqlite_master");
-        int rc = probe.PrepareResult();
-        if (rc == SQLITE_OK) rc = probe.Step();
-        if (rc == SQLITE_ROW || rc == SQLITE_DONE) return OpenResult::Ok;
-        return IsCorruption(rc) ? OpenResult::Corrupt : OpenResult::Failed;
+Outcome Prepare(Store& store) {
+    sqlite3_busy_handler(store.db, WaitWhileBusy, nullptr);
+    int rc = SQLITE_OK;
+    if (!store.readOnly) {
+        rc = Exec(store.db, "PRAGMA synchronous=FULL");
+        if (rc != SQLITE_OK) return ClassifyCheck(rc);
     }
 
-    int rc = Exec(store.db, "PRAGMA synchronous=FULL");
-    if (rc != SQLITE_OK) return IsCorruption(rc) ? OpenResult::Corrupt : OpenResult::Failed;
-
-    bool haveTable = false;
-    {
-        Statement check(store.db, "SELECT 1 FROM sqlite_master WHERE type='table' AND name='reg_value'");
-        rc = check.PrepareResult();
-        if (rc == SQLITE_OK) rc = check.Step();
-        if (rc != SQLITE_ROW && rc != SQLITE_DONE) return IsCorruption(rc) ? OpenResult::Corrupt : OpenResult::Failed;
-        haveTable = rc == SQLITE_ROW;
-    }
-    if (!haveTable) {
+    bool empty = false;
+    if (Outcome schema = CheckSchema(store.db, empty); schema != Outcome::Ok) return schema;
+    if (empty && !store.readOnly) {
         // IMMEDIATE, so two processes creating the store at once queue up instead of
         // one of them failing on the lock upgrade.
         rc = Exec(store.db, "BEGIN IMMEDIATE");
         if (rc == SQLITE_OK) {
-            rc = Exec(store.db,
-                      "CREATE TABLE IF NOT EXISTS reg_value("
-                      "key TEXT NOT NULL COLLATE NOCASE, "
-                      "name TEXT NOT NULL COLLATE NOCASE, "
-                      "data TEXT NOT NULL, "
-                      "PRIMARY KEY(key, name)) WITHOUT ROWID");
+            const std::string create = "CREATE TABLE IF NOT EXISTS" + std::string(kTableSql.substr(12));
+            rc = Exec(store.db, create.c_str());
             if (rc == SQLITE_OK) rc = Exec(store.db, "COMMIT");
             if (rc != SQLITE_OK && sqlite3_get_autocommit(store.db) == 0) Exec(store.db, "ROLLBACK");
         }
-        if (rc != SQLITE_OK) return IsCorruption(rc) ? OpenResult::Corrupt : OpenResult::Failed;
+        if (rc != SQLITE_OK) return ClassifyCheck(rc);
+        // Whoever created it, it must be the table we expect.
+        if (Outcome schema = CheckSchema(store.db, empty); schema != Outcome::Ok) return schema;
+        if (empty) return Outcome::Corrupt;
     }
 
     Statement check(store.db, "PRAGMA quick_check");
     rc = check.PrepareResult();
     if (rc == SQLITE_OK) rc = check.Step();
-    if (rc == SQLITE_ROW) return check.Column(0) == "ok" ? OpenResult::Ok : OpenResult::Corrupt;
-    return IsCorruption(rc) ? OpenResult::Corrupt : OpenResult::Failed;
+    if (rc == SQLITE_ROW) return check.Column(0) == "ok" ? Outcome::Ok : Outcome::Corrupt;
+    return ClassifyCheck(rc);
 }
 
-// Opens the store at path; a corrupt writable one is moved aside and replaced.
-// Called with the cache lock held.
+std::string Describe(const std::string& path, Outcome outcome) {
+    switch (outcome) {
+        case Outcome::Busy: return path + ": the store is busy (another program holds it locked)";
+        case Outcome::Corrupt: return path + ": the store is damaged and cannot be moved aside";
+        default: return path + ": " + sqlite3_errstr(t_lastRc);
+    }
+}
+
+bool FolderWithFiles(const std::string& path) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
+    DIR* dir = ::opendir(path.c_str());
+    if (dir == nullptr) return true;
+    bool found = false;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string_view name = entry->d_name;
+        if (name != "." && name != "..") {
+            found = true;
+            break;
+        }
+    }
+    ::closedir(dir);
+    return found;
+}
+
+// Anything at path but a regular file or a link to one; "none" when nothing is there.
+bool NotAFile(const std::string& path, bool& none) {
+    struct stat st {};
+    none = false;
+    if (::lstat(path.c_str(), &st) != 0) {
+        none = errno == ENOENT;
+        return false;
+    }
+    if (S_ISREG(st.st_mode)) return false;
+    // A link is followed only to look at what it names; a FIFO is never opened.
+    return !S_ISLNK(st.st_mode) || ::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode);
+}
+
+// Opens the store at path; anything writable that is not the expected store is moved
+// aside and replaced. Called with the cache lock held; on failure the reason is set.
 std::shared_ptr<Store> Open(const std::string& path) {
     for (int attempt = 0; attempt < 2; ++attempt) {
+        bool none = false;
+        if (NotAFile(path, none)) {
+            if (FolderUnwritable(path)) {
+                SetStatus(Status::Unavailable, path + ": not a store file, and its folder is read-only");
+                return nullptr;
+            }
+            // A path mistaken for the folder (a home or config folder) must not be renamed
+            // away from under everything else in it.
+            if (FolderWithFiles(path)) {
+                SetStatus(Status::Unavailable, path + ": a folder with files in it, not a store file");
+                return nullptr;
+            }
+            MoveAside(path);
+            continue;
+        }
         struct stat st {};
-        const bool exists = ::stat(path.c_str(), &st) == 0;
-        if (exists && !S_ISREG(st.st_mode)) return nullptr;
+        const bool exists = !none && ::stat(path.c_str(), &st) == 0;
         if (!exists) {
-            if (!MakeFolders(Folder(path)) || FolderUnwritable(path)) return nullptr;
+            if (!MakeFolders(Folder(path)) || FolderUnwritable(path)) {
+                SetStatus(Status::Unavailable, path + ": its folder cannot be created or written");
+                return nullptr;
+            }
         }
 
         auto store = std::make_shared<Store>();
         store->readOnly = exists && (Unwritable(path, st) || FolderUnwritable(path));
         const int flags = store->readOnly ? SQLITE_OPEN_READONLY
                                           : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
-        if (sqlite3_open_v2(path.c_str(), &store->db, flags | SQLITE_OPEN_FULLMUTEX, nullptr) != SQLITE_OK)
+        if (const int rc = sqlite3_open_v2(path.c_str(), &store->db, flags | SQLITE_OPEN_FULLMUTEX, nullptr);
+            rc != SQLITE_OK) {
+            SetStatus(Status::Unavailable, path + ": " + sqlite3_errstr(rc));
             return nullptr;
-
-        switch (Prepare(*store)) {
-            case OpenResult::Ok:
-                if (::stat(path.c_str(), &st) != 0) return nullptr;
-                store->dev = st.st_dev;
-                store->ino = st.st_ino;
-                return store;
-            case OpenResult::Failed:
-                return nullptr;
-            case OpenResult::Corrupt:
-                if (store->readOnly) return nullptr;
-                store.reset();
-                MoveAside(path);
-                break;
         }
+
+        const Outcome outcome = Prepare(*store);
+        if (outcome == Outcome::Ok) {
+            if (::stat(path.c_str(), &st) != 0) {
+                SetStatus(Status::Unavailable, path + ": removed while it was opened");
+                return nullptr;
+            }
+            store->dev = st.st_dev;
+            store->ino = st.st_ino;
+            return store;
+        }
+        if (outcome != Outcome::Corrupt || store->readOnly) {
+            SetStatus(outcome == Outcome::Busy ? Status::Busy : Status::Unavailable, Describe(path, outcome));
+            return nullptr;
+        }
+        store.reset();
+        MoveAside(path);
     }
+    SetStatus(Status::Unavailable, path + ": no usable store after moving the old one aside");
     return nullptr;
 }
 
 // The cached store for path, reopened when the file was replaced, removed or made
 // read-only since.
 std::shared_ptr<Store> Acquire(const std::string& path) {
-    if (path.empty()) return nullptr;
+    if (path.empty()) {
+        SetStatus(Status::Unavailable, "no store path (set VANTEL_REGISTRY or HOME)");
+        return nullptr;
+    }
     auto& cache = Cache();
     std::lock_guard lock(cache.mu);
     if (auto it = cache.stores.find(path); it != cache.stores.end()) {
@@ -231,6 +356,13 @@ std::shared_ptr<Store> Acquire(const std::string& path) {
     auto store = Open(path);
     if (store) cache.stores.emplace(path, store);
     return store;
+}
+
+// A store to be opened, and so checked, again at the next call.
+void Forget(const std::string& path, const std::shared_ptr<Store>& store) {
+    auto& cache = Cache();
+    std::lock_guard lock(cache.mu);
+    if (auto it = cache.stores.find(path); it != cache.stores.end() && it->second == store) cache.stores.erase(it);
 }
 
 // A store that turned out corrupt while in use: drop it, and move the file aside
@@ -247,51 +379,72 @@ void Quarantine(const std::string& path, const std::shared_ptr<Store>& store) {
 template <class Fn>
 bool Run(Hive hive, bool write, Fn fn) {
     const std::string path = StorePath(hive);
+    t_deadline = Clock::now() + kBusyWait;
     for (int attempt = 0; attempt < 2; ++attempt) {
         auto store = Acquire(path);
-        if (!store || (write && store->readOnly)) return false;
+        if (!store) return false;
+        if (write && store->readOnly) {
+            SetStatus(Status::ReadOnly, path + ": the store is read-only");
+            return false;
+        }
         Outcome outcome;
         {
             std::lock_guard lock(store->mu);
             outcome = fn(store->db);
         }
-        if (outcome != Outcome::Corrupt) return outcome == Outcome::Ok;
-        if (store->readOnly) return false;
+        switch (outcome) {
+            case Outcome::Ok: SetStatus(Status::Ok); return true;
+            case Outcome::Missing: SetStatus(Status::Missing); return false;
+            case Outcome::Busy: SetStatus(Status::Busy, Describe(path, outcome)); return false;
+            case Outcome::Failed: SetStatus(Status::Unavailable, Describe(path, outcome)); return false;
+            case Outcome::Suspect:
+                Forget(path, store);
+                continue;
+            case Outcome::Corrupt: break;
+        }
+        if (store->readOnly) {
+            SetStatus(Status::Unavailable, Describe(path, outcome));
+            return false;
+        }
         Quarantine(path, store);
     }
+    SetStatus(Status::Unavailable, path + ": " + sqlite3_errstr(t_lastRc));
     return false;
 }
 
-Outcome Write(sqlite3* db, const char* sql, std::initializer_list<const std::string*> args) {
+// Runs sql once per row of arguments, all in one transaction.
+Outcome Write(sqlite3* db, const char* sql, const std::vector<std::vector<std::string>>& rows) {
     int rc = Exec(db, "BEGIN IMMEDIATE");
     if (rc != SQLITE_OK) return Classify(rc);
     bool changed = false;
     {
         Statement stmt(db, sql);
         rc = stmt.PrepareResult();
-        if (rc == SQLITE_OK) {
+        for (std::size_t r = 0; rc == SQLITE_OK && r < rows.size(); ++r) {
+            sqlite3_reset(stmt.Get());
             int index = 1;
-            for (const std::string* arg : args) stmt.Bind(index++, *arg);
+            for (const std::string& arg : rows[r]) stmt.Bind(index++, arg);
             rc = stmt.Step();
-            changed = sqlite3_changes(db) > 0;
+            changed = changed || sqlite3_changes(db) > 0;
+            if (rc == SQLITE_DONE) rc = SQLITE_OK;
         }
     }
-    if (rc == SQLITE_DONE) rc = Exec(db, "COMMIT");
+    if (rc == SQLITE_OK) rc = Exec(db, "COMMIT");
     if (rc != SQLITE_OK) {
+        const Outcome outcome = Classify(rc);
         if (sqlite3_get_autocommit(db) == 0) Exec(db, "ROLLBACK");
-        return Classify(rc);
+        return outcome;
     }
     return changed ? Outcome::Ok : Outcome::Missing;
 }
 
+constexpr char kUpsert[] =
+    "INSERT INTO reg_value(key, name, data) VALUES(?1, ?2, ?3) "
+    "ON CONFLICT(key, name) DO UPDATE SET data = excluded.data";
+
 bool SetValue(Hive hive, const std::wstring& key, const std::wstring& name, const std::wstring& data) {
-    const std::string k = ToUtf8(key), n = ToUtf8(name), d = ToUtf8(data);
-    return Run(hive, true, [&](sqlite3* db) {
-        return Write(db,
-                     "INSERT INTO reg_value(key, name, data) VALUES(?1, ?2, ?3) "
-                     "ON CONFLICT(key, name) DO UPDATE SET data = excluded.data",
-                     {&k, &n, &d});
-    });
+    const std::vector<std::vector<std::string>> rows{{ToUtf8(key), ToUtf8(name), ToUtf8(data)}};
+    return Run(hive, true, [&](sqlite3* db) { return Write(db, kUpsert, rows); });
 }
 
 bool GetValue(Hive hive, const std::wstring& key, const std::wstring& name, std::wstring& data) {
@@ -315,13 +468,29 @@ bool GetValue(Hive hive, const std::wstring& key, const std::wstring& name, std:
 
 // False also when there was no such value, as on the original platform.
 bool DeleteValue(Hive hive, const std::wstring& key, const std::wstring& name) {
-    const std::string k = ToUtf8(key), n = ToUtf8(name);
+    const std::vector<std::vector<std::string>> rows{{ToUtf8(key), ToUtf8(name)}};
     return Run(hive, true, [&](sqlite3* db) {
-        return Write(db, "DELETE FROM reg_value WHERE key = ?1 AND name = ?2", {&k, &n});
+        return Write(db, "DELETE FROM reg_value WHERE key = ?1 AND name = ?2", rows);
     });
 }
 
 }  // namespace
+
+Status LastStatus() { return t_last.status; }
+
+std::string LastError() { return t_last.text; }
+
+bool SetValues(Hive hive, const std::vector<Value>& values) {
+    if (values.empty()) {
+        SetStatus(Status::Ok);
+        return true;
+    }
+    std::vector<std::vector<std::string>> rows;
+    rows.reserve(values.size());
+    for (const Value& v : values) rows.push_back({ToUtf8(v.key), ToUtf8(v.name), ToUtf8(v.data)});
+    // An upsert always changes a row, so Missing cannot come back.
+    return Run(hive, true, [&](sqlite3* db) { return Write(db, kUpsert, rows); });
+}
 
 std::string StorePath(Hive hive) {
     if (hive == Hive::User) {

@@ -8,24 +8,50 @@
 //
 // One row per value; key paths and value names compare without regard to ASCII case,
 // as on the original platform. The empty value name is the key's default value.
-// Every write is its own BEGIN IMMEDIATE transaction (synchronous=FULL, busy timeout),
-// so two processes closing at once lose nothing. A store that cannot be opened or
-// written makes the calls return false. A corrupt store file is moved aside (renamed
-// with a ".corrupt-<time>" suffix, never deleted) and a fresh one created; a read-only
-// store is read and its writes fail. A store file or folder with no write bit at all is
-// read-only even for root. DeleteValue is false also when there was no such value.
+// Every write is a BEGIN IMMEDIATE transaction (synchronous=FULL); SetValues writes many
+// values in one. A call waits at most kBusyWait for a store another process holds locked.
+// A store that cannot be opened or written makes the calls return false, and LastStatus
+// and LastError say why.
+//
+// A store is checked when opened: its path must be a regular file (or a link to one), its
+// schema exactly this store's table, and its integrity check clean. Any other file, folder,
+// FIFO or link at the path is moved aside (renamed with a ".corrupt-<time>" suffix, never
+// deleted or opened) and a fresh store created; a read-only store is read and its writes
+// fail, and a damaged read-only one is left alone. A store file or folder with no write bit
+// at all is read-only even for root. DeleteValue is false also when there was no such value.
 //
 // The boolean flags of the calls are kept as the callers pass them; this store gives
 // them no meaning.
 #pragma once
+#include <chrono>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace vantel::reg {
 class Store;
 enum class Hive { User, Machine };
 // The store file path that a hive maps to now (environment read at each call).
 std::string StorePath(Hive hive);
+
+// The longest one call waits for a lock another connection holds.
+inline constexpr std::chrono::milliseconds kBusyWait{3000};
+
+// How the last call on this thread ended. Missing: the store is fine but holds no such
+// value (reads and deletes only).
+enum class Status { Ok, Missing, Busy, ReadOnly, Unavailable };
+Status LastStatus();
+// The last failure on this thread in words, naming the store; empty after success.
+std::string LastError();
+
+struct Value {
+    std::wstring key;
+    std::wstring name;
+    std::wstring data;
+};
+// Writes every value in one transaction: all of them or, with false, none. No values: true
+// without touching the store.
+bool SetValues(Hive hive, const std::vector<Value>& values);
 }  // namespace vantel::reg
 
 class CRegPair {

@@ -2,15 +2,22 @@
 
 #include <wx/button.h>
 #include <wx/menu.h>
+#include <wx/textctrl.h>
+#include <wx/timer.h>
 #include <wx/uiaction.h>
+
+#include <filesystem>
 
 #include "commands/catalogue.h"
 #include "dialog/layout.h"
+#include "dialog/message_box.h"
+#include "dialog/modal_dialog.h"
 #include "dialog/my_combo.h"
 #include "dialog/vantel_dlg.h"
 #include "gui_util.h"
 #include "link/embedded_link.h"
 #include "platform/registry.h"
+#include "platform/text.h"
 #include "temp_stores.h"
 
 namespace vantel {
@@ -116,6 +123,34 @@ TEST_F(MainDialog, TypedTextSurvivesARestart) {
         EXPECT_EQ(dlg->FieldControl(10).GetString(0), L"robot 7");
         EXPECT_EQ(dlg->FieldControl(1).GetValue(), L"");
     });
+}
+
+// No write bit: read-only even for root. Closing says, in a box, that the histories are lost.
+TEST_F(MainDialog, HistoriesThatCannotBeSavedAreToldAtClose) {
+    ASSERT_TRUE(app.SetValue(L"Probe", L"1"));
+    std::filesystem::permissions(stores.UserStore(), std::filesystem::perms::owner_read);
+    auto dlg = Make();
+    std::wstring shown;
+    wxTimer watch;
+    watch.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
+        auto* box = CModalDialog::OpenCount() > 0 ? dynamic_cast<CMessageBox*>(CModalDialog::Innermost()) : nullptr;
+        if (box == nullptr) return;
+        shown = box->Text()->GetValue().ToStdWstring();
+        CModalDialog::EndAll(wxID_OK);
+    });
+    watch.Start(20);
+    RunModal(*dlg, [&] {
+        FieldHistory& field = dlg->Console().Field(1);
+        field.text = L"robot 7";
+        field.LeaveField();
+    });
+    watch.Stop();
+    const std::wstring reason = vantel::FromUtf8(stores.UserStore()) + L": the store is read-only";
+    EXPECT_NE(shown.find(L"nicht gespeichert"), std::wstring::npos) << shown;
+    EXPECT_NE(shown.find(reason), std::wstring::npos) << shown;
+    const Journal& journal = dlg->Console().GetJournal();
+    ASSERT_GT(journal.Size(), 0u);
+    EXPECT_EQ(journal.At(journal.Size() - 1).text, std::wstring(kNotSavedNote) + L": " + reason);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include <sqlite3.h>
 #include <sys/wait.h>
 
 #include "platform/ole.h"
@@ -224,6 +225,23 @@ TEST(StartupStore, MachineStoreFailureAlsoReported) {
     RecordingHost host;
     RunStartup(host, app, {L"/RegServer"});
     EXPECT_EQ(host.boxes, std::vector<std::wstring>{L"Error accessing Registry"});
+}
+
+// Another program holds the user store locked: start-up says so, not "not registered".
+TEST_F(Startup, LockedStoreIsReportedAsBusy) {
+    ASSERT_EQ(Run({L"/RegServer"}), StartupOutcome::Registered);
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(stores.UserStore().c_str(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+
+    EXPECT_EQ(Run({}), StartupOutcome::RegistryBusy);
+    EXPECT_EQ(Run({L"/RegServer"}), StartupOutcome::Registered);
+    EXPECT_EQ(host.boxes, (std::vector<std::wstring>{kRegistryBusy, kRegistryBusy}));
+    EXPECT_EQ(host.dialogs, 0);
+
+    sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+    EXPECT_EQ(Run({}), StartupOutcome::DialogRun);
 }
 
 TEST_F(Startup, OleFailureMessage) {
