@@ -2,11 +2,14 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <mutex>
+#include <deque>
 #include <ostream>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include <dirent.h>
@@ -20,8 +23,10 @@
 namespace vantel::remote {
 namespace {
 
-// How long one side waits for the other's line; a peer that says nothing is dropped.
-constexpr int kLineWaitMs = 5000;
+// A connection has this long from accept to finish its line; the sender waits longer for
+// the answer, so a console that is there always answers first.
+constexpr int kConsoleDeadlineMs = 2000;
+constexpr int kAnswerWaitMs = 5000;
 
 std::string Errno(const char* what) { return std::string(what) + ": " + std::strerror(errno); }
 
@@ -29,8 +34,11 @@ class Fd {
 public:
     explicit Fd(int fd = -1) : m_fd(fd) {}
     ~Fd() { Reset(); }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
+    Fd(Fd&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
+    Fd& operator=(Fd&& other) noexcept {
+        if (this != &other) Reset(std::exchange(other.m_fd, -1));
+        return *this;
+    }
     int Get() const { return m_fd; }
     void Reset(int fd = -1) {
         if (m_fd >= 0) ::close(m_fd);
@@ -71,39 +79,50 @@ int ConnectTo(const std::string& path) {
     return fd;
 }
 
-// Reads up to "\n" or end of stream. false when the line grows past limit, the peer is
-// silent for too long, wakeFd (if any) becomes readable, or the read fails.
-bool ReadLine(int fd, std::size_t limit, std::string& line, bool& tooLong, int wakeFd = -1) {
-    tooLong = false;
+enum class LineResult { Line, Closed, TimedOut, Failed };
+
+// The sender's wait for the console's line: up to "\n" or end of stream, at most limit
+// characters, until the deadline.
+LineResult ReadLine(int fd, std::size_t limit, std::string& line, std::chrono::steady_clock::time_point deadline) {
     line.clear();
     char buf[64];
     for (;;) {
-        pollfd p[2] = {{fd, POLLIN, 0}, {wakeFd, POLLIN, 0}};
-        const int ready = ::poll(p, wakeFd >= 0 ? 2 : 1, kLineWaitMs);
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) return LineResult::TimedOut;
+        pollfd p{fd, POLLIN, 0};
+        const int ready = ::poll(&p, 1, static_cast<int>(left.count()));
         if (ready < 0 && errno == EINTR) continue;
-        if (ready <= 0 || (wakeFd >= 0 && p[1].revents != 0)) return false;
+        if (ready < 0) return LineResult::Failed;
+        if (ready == 0) return LineResult::TimedOut;
         const ssize_t n = ::recv(fd, buf, sizeof buf, 0);
         if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return false;
-        if (n == 0) return true;
+        // The console closes as soon as it has answered; a reset after its line is no loss.
+        if (n < 0) return line.empty() ? LineResult::Failed : LineResult::Line;
+        if (n == 0) return line.empty() ? LineResult::Closed : LineResult::Line;
         for (ssize_t i = 0; i < n; ++i) {
-            if (buf[i] == '\n') return true;
-            if (line.size() >= limit) {
-                tooLong = true;
-                return false;
-            }
+            if (buf[i] == '\n' || line.size() >= limit) return LineResult::Line;
             line.push_back(buf[i]);
         }
     }
 }
 
-// A peer that has gone away must not take the console with it: no SIGPIPE.
-void WriteAll(int fd, std::string_view text) {
-    while (!text.empty()) {
-        const ssize_t n = ::send(fd, text.data(), text.size(), MSG_NOSIGNAL);
+// A peer that has gone away must not take the process with it: no SIGPIPE. Returns how
+// much was written.
+std::size_t WriteAll(int fd, std::string_view text) {
+    std::size_t written = 0;
+    while (written < text.size()) {
+        const ssize_t n = ::send(fd, text.data() + written, text.size() - written, MSG_NOSIGNAL);
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return;
-        text.remove_prefix(static_cast<std::size_t>(n));
+        if (n <= 0) break;
+        written += static_cast<std::size_t>(n);
+    }
+    return written;
+}
+
+// The console's short answers fit any empty socket buffer; a peer that does not take one
+// at once loses it rather than stall the other connections.
+void Answer(int fd, std::string_view text) {
+    while (::send(fd, text.data(), text.size(), MSG_NOSIGNAL | MSG_DONTWAIT) < 0 && errno == EINTR) {
     }
 }
 
@@ -167,6 +186,15 @@ std::string SocketPath(const std::string& dir, pid_t pid) { return dir + "/vante
 // --- The console's end -------------------------------------------------------------------
 
 struct CommandListener::State {
+    using Clock = std::chrono::steady_clock;
+
+    // An accepted peer whose line is not complete yet.
+    struct Connection {
+        Fd fd;
+        std::string line;
+        Clock::time_point deadline;
+    };
+
     std::string path;
     Deliver deliver;
     Fd listenFd;
@@ -174,45 +202,114 @@ struct CommandListener::State {
     dev_t dev = 0;
     ino_t ino = 0;
     std::thread thread;
+    std::deque<Connection> open;  // oldest first
+    Clock::time_point acceptPausedUntil;
 
-    void Serve(int fd) {
-        // The folder keeps others out already; a peer of another user is refused all the same.
-        ucred cred{};
-        socklen_t len = sizeof cred;
-        if (::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &cred, &len) != 0 || cred.uid != ::getuid()) {
-            WriteAll(fd, "error: not allowed\n");
-            return;
-        }
-        std::string line;
-        bool tooLong = false;
-        if (!ReadLine(fd, kMaxLine, line, tooLong, wakeRead.Get())) {
-            WriteAll(fd, tooLong ? "error: line too long\n" : "error: no command id received\n");
-            return;
-        }
+    void Handle(std::string line, int fd) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
         int id = 0;
         if (!ParseCommandId(line, id)) {
-            WriteAll(fd, "error: not a command id\n");
-            return;
+            Answer(fd, "error: not a command id\n");
+        } else if (!deliver(id)) {
+            Answer(fd, "error: unknown command " + std::to_string(id) + "\n");
+        } else {
+            Answer(fd, "ok\n");
         }
-        if (!deliver(id)) {
-            WriteAll(fd, "error: unknown command " + std::to_string(id) + "\n");
-            return;
+    }
+
+    // Reads what c has sent so far; true when c is done with (answered or gone).
+    bool Read(Connection& c) {
+        char buf[256];
+        for (;;) {
+            const ssize_t n = ::recv(c.fd.Get(), buf, sizeof buf, 0);
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) return errno != EAGAIN && errno != EWOULDBLOCK;
+            if (n == 0) {  // the end of the stream ends the line too
+                Handle(std::move(c.line), c.fd.Get());
+                return true;
+            }
+            for (ssize_t i = 0; i < n; ++i) {
+                if (buf[i] == '\n') {
+                    Handle(std::move(c.line), c.fd.Get());
+                    return true;
+                }
+                if (c.line.size() >= kMaxLine) {
+                    Answer(c.fd.Get(), "error: line too long\n");
+                    return true;
+                }
+                c.line.push_back(buf[i]);
+            }
         }
-        WriteAll(fd, "ok\n");
+    }
+
+    void Accept() {
+        for (;;) {
+            Fd client(::accept4(listenFd.Get(), nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK));
+            if (client.Get() < 0) {
+                if (errno == EINTR || errno == ECONNABORTED) continue;
+                // Out of descriptors: the rest wait in the backlog, without a busy loop.
+                if (errno == EMFILE || errno == ENFILE) acceptPausedUntil = Clock::now() + std::chrono::milliseconds(100);
+                return;
+            }
+            // The folder keeps others out already; a peer of another user is refused all the same.
+            ucred cred{};
+            socklen_t len = sizeof cred;
+            if (::getsockopt(client.Get(), SOL_SOCKET, SO_PEERCRED, &cred, &len) != 0 || cred.uid != ::getuid()) {
+                Answer(client.Get(), "error: not allowed\n");
+                continue;
+            }
+            // The newest peer is the likeliest to be a sender still at work.
+            if (open.size() >= kMaxConnections) {
+                Answer(open.front().fd.Get(), "error: too many connections\n");
+                open.pop_front();
+            }
+            open.push_back({std::move(client), {}, Clock::now() + std::chrono::milliseconds(kConsoleDeadlineMs)});
+        }
     }
 
     void Run() {
+        std::vector<pollfd> fds;
         for (;;) {
-            pollfd fds[2] = {{listenFd.Get(), POLLIN, 0}, {wakeRead.Get(), POLLIN, 0}};
-            if (::poll(fds, 2, -1) < 0) {
+            const auto now = Clock::now();
+            std::erase_if(open, [&](Connection& c) {
+                if (c.deadline > now) return false;
+                Answer(c.fd.Get(), "error: no command id received\n");
+                return true;
+            });
+            const bool acceptPaused = acceptPausedUntil > now;
+            auto wakeAt = Clock::time_point::max();
+            for (const Connection& c : open) wakeAt = std::min(wakeAt, c.deadline);
+            if (acceptPaused) wakeAt = std::min(wakeAt, acceptPausedUntil);
+            const int timeout = wakeAt == Clock::time_point::max()
+                                    ? -1
+                                    : static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(wakeAt - now).count());
+            fds.assign({{wakeRead.Get(), POLLIN, 0}, {listenFd.Get(), static_cast<short>(acceptPaused ? 0 : POLLIN), 0}});
+            for (const Connection& c : open) fds.push_back({c.fd.Get(), POLLIN, 0});
+            if (::poll(fds.data(), fds.size(), timeout) < 0) {
                 if (errno == EINTR) continue;
+                // Senders would otherwise wait on a socket nobody serves.
+                std::fprintf(stderr, "vantel: no longer listening for commands: %s\n", std::strerror(errno));
+                for (const Connection& c : open) Answer(c.fd.Get(), "error: the console stopped listening\n");
+                open.clear();
+                listenFd.Reset();
                 return;
             }
-            if (fds[1].revents != 0) return;
-            if ((fds[0].revents & POLLIN) == 0) continue;
-            Fd client(::accept4(listenFd.Get(), nullptr, nullptr, SOCK_CLOEXEC));
-            if (client.Get() >= 0) Serve(client.Get());
+            if (fds[0].revents != 0) {
+                // Nothing more is taken from these peers; no reply would be a lie to them.
+                for (const Connection& c : open) Answer(c.fd.Get(), "error: the console is closing\n");
+                open.clear();
+                return;
+            }
+            // Lines first, so that a complete one is never lost to a newcomer.
+            std::size_t k = 0;
+            for (std::size_t j = 2; j < fds.size(); ++j) {
+                if (fds[j].revents != 0 && Read(open[k])) {
+                    open.erase(open.begin() + static_cast<std::ptrdiff_t>(k));
+                } else {
+                    ++k;
+                }
+            }
+            if ((fds[1].revents & POLLIN) != 0) Accept();
         }
     }
 };
@@ -248,7 +345,7 @@ bool CommandListener::Start(const std::string& path, Deliver deliver, std::strin
     }
     ::unlink(path.c_str());  // a socket left behind by a console that died
 
-    state->listenFd.Reset(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    state->listenFd.Reset(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
     if (state->listenFd.Get() < 0) {
         error = Errno("socket");
         return false;
@@ -258,7 +355,7 @@ bool CommandListener::Start(const std::string& path, Deliver deliver, std::strin
         return false;
     }
     struct stat st;
-    if (::chmod(path.c_str(), 0600) != 0 || ::lstat(path.c_str(), &st) != 0 || ::listen(state->listenFd.Get(), 8) != 0) {
+    if (::chmod(path.c_str(), 0600) != 0 || ::lstat(path.c_str(), &st) != 0 || ::listen(state->listenFd.Get(), SOMAXCONN) != 0) {
         error = Errno(path.c_str());
         ::unlink(path.c_str());
         return false;
@@ -340,20 +437,39 @@ SendStatus SendCommand(std::string_view idText, pid_t pid, std::string& message)
         return SendStatus::NoConsole;
     }
 
-    WriteAll(fd.Get(), std::to_string(id) + "\n");
+    const std::string request = std::to_string(id) + "\n";
+    const std::size_t sent = WriteAll(fd.Get(), request);
+    const int sendErrno = errno;
+    // A console that turned us away may have said why before it closed.
     std::string reply;
-    bool tooLong = false;
-    if (!ReadLine(fd.Get(), 256, reply, tooLong) || reply.empty()) {
-        message = "no answer from the console";
-        return SendStatus::Failed;
-    }
-    if (reply == "ok") {
+    const LineResult got =
+        ReadLine(fd.Get(), 256, reply, std::chrono::steady_clock::now() + std::chrono::milliseconds(kAnswerWaitMs));
+    const int readErrno = errno;
+    constexpr std::string_view prefix = "error: ";
+    if (got == LineResult::Line && reply == "ok") {
         message.clear();
         return SendStatus::Ok;
     }
-    constexpr std::string_view prefix = "error: ";
-    message = reply.starts_with(prefix) ? reply.substr(prefix.size()) : reply;
-    return SendStatus::Refused;
+    if (got == LineResult::Line && reply.starts_with(prefix)) {
+        message = reply.substr(prefix.size());
+        return SendStatus::Refused;
+    }
+    if (sent == 0) {
+        message = std::string("could not send the command to the console: ") + std::strerror(sendErrno);
+        return SendStatus::Failed;
+    }
+    // From here on the console may have the id: it may run, so "not taken" would be a guess.
+    switch (got) {
+        case LineResult::Line: message = "unexpected answer from the console: \"" + reply + "\""; break;
+        case LineResult::Closed: message = "the console closed the connection without answering"; break;
+        case LineResult::TimedOut:
+            message = "no answer from the console within " + std::to_string(kAnswerWaitMs / 1000) + " s";
+            break;
+        case LineResult::Failed: message = std::string("no answer from the console: ") + std::strerror(readErrno); break;
+    }
+    if (sent < request.size()) message += " (the command was sent only in part)";
+    message += "; the command may or may not run";
+    return SendStatus::Unknown;
 }
 
 int RunSend(int argc, const char* const* argv, std::ostream& err) {
@@ -381,6 +497,7 @@ int RunSend(int argc, const char* const* argv, std::ostream& err) {
         case SendStatus::NoConsole: err << "vantel-send: " << message << '\n'; return 1;
         case SendStatus::Refused: err << "vantel-send: the console refused: " << message << '\n'; return 1;
         case SendStatus::Failed: err << "vantel-send: " << message << '\n'; return 1;
+        case SendStatus::Unknown: err << "vantel-send: outcome unknown: " << message << '\n'; return 3;
     }
     return 1;
 }

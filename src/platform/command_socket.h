@@ -3,7 +3,8 @@
 // that only its user can enter, and vantel-send talks to it.
 //
 // Protocol: one line per connection. The sender writes the decimal id and "\n"; the
-// console answers "ok\n" when it has queued the command, or "error: <reason>\n".
+// console answers "ok\n" when it has queued the command, or "error: <reason>\n". The
+// console serves every connection at once and answers each within 2 s of accepting it.
 #pragma once
 #include <functional>
 #include <iosfwd>
@@ -16,6 +17,8 @@ namespace vantel::remote {
 
 // Longest request line accepted, newline excluded; anything longer is refused.
 inline constexpr std::size_t kMaxLine = 32;
+// Connections the console holds open at once; a newcomer beyond them closes the oldest.
+inline constexpr std::size_t kMaxConnections = 64;
 
 // A command id as the sender types it: 1 to 5 decimal digits, 1 to 65535, nothing else.
 bool ParseCommandId(std::string_view text, int& id);
@@ -54,14 +57,18 @@ private:
     std::unique_ptr<State> m_state;
 };
 
-enum class SendStatus { Ok, BadId, NoConsole, Refused, Failed };
+// Failed: the request never left. Unknown: it reached the console but no answer came back,
+// so the command may run.
+enum class SendStatus { Ok, BadId, NoConsole, Refused, Failed, Unknown };
 
 // Delivers id to the console with that pid, or with pid 0 to the most recently started
-// one that answers. message: the console's reason or what went wrong.
+// one that answers, and waits up to 5 s for its answer. message: the console's reason or
+// what went wrong.
 SendStatus SendCommand(std::string_view idText, pid_t pid, std::string& message);
 
 // vantel-send's whole behaviour: "vantel-send ID [PID]". Writes errors to err; returns the
-// exit status (0 delivered, 1 no console or refused, 2 bad arguments).
+// exit status (0 delivered, 1 no console, refused or not sent, 2 bad arguments, 3 outcome
+// unknown).
 int RunSend(int argc, const char* const* argv, std::ostream& err);
 
 }  // namespace vantel::remote

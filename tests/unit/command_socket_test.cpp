@@ -5,10 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <mutex>
 #include <optional>
 #include <sstream>
+#include <thread>
 #include <vector>
 
 #include <fcntl.h>
@@ -82,23 +84,41 @@ protected:
         return received;
     }
 
-    // Writes raw bytes to path and returns the whole reply.
-    static std::string Raw(const std::string& path, const std::string& bytes) {
-        const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+    static sockaddr_un Address(const std::string& path) {
         sockaddr_un addr{};
         addr.sun_family = AF_UNIX;
         std::snprintf(addr.sun_path, sizeof addr.sun_path, "%s", path.c_str());
-        if (connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
+        return addr;
+    }
+    // A connected peer that has said nothing yet; -1 when nobody listens. A console that
+    // leaves it hanging (in connect too, when its backlog is full) fails the test, not hangs it.
+    static int Connect(const std::string& path) {
+        const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+        const timeval guard{20, 0};
+        setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &guard, sizeof guard);
+        setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &guard, sizeof guard);
+        const sockaddr_un addr = Address(path);
+        if (connect(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) != 0) {
             close(fd);
-            return "no connection";
+            return -1;
         }
-        send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
-        shutdown(fd, SHUT_WR);
+        return fd;
+    }
+    // Everything the other end writes until it closes; closes fd.
+    static std::string ReadToEnd(int fd) {
         std::string reply;
         char buf[256];
         for (ssize_t n; (n = recv(fd, buf, sizeof buf, 0)) > 0;) reply.append(buf, static_cast<std::size_t>(n));
         close(fd);
         return reply;
+    }
+    // Writes raw bytes to path and returns the whole reply.
+    static std::string Raw(const std::string& path, const std::string& bytes) {
+        const int fd = Connect(path);
+        if (fd < 0) return "no connection";
+        send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+        shutdown(fd, SHUT_WR);
+        return ReadToEnd(fd);
     }
 
     test::TempStores temp;
@@ -199,6 +219,65 @@ TEST_F(CommandSocket, SenderReportsEveryFailureClearly) {
     const char* refused[] = {"vantel-send", "4711", pid.c_str()};
     EXPECT_EQ(RunSend(3, refused, err), 1);
     EXPECT_EQ(err.str(), "vantel-send: the console refused: unknown command 4711\n");
+}
+
+// Peers that connect and say nothing (a full house of them) neither hold up nor refuse a
+// sender; each is answered and dropped in its turn.
+TEST_F(CommandSocket, SilentPeersHoldUpNobody) {
+    const auto start = std::chrono::steady_clock::now();
+    CommandListener listener;
+    std::string error, message;
+    ASSERT_TRUE(listener.Start(Recorder(), error)) << error;
+    std::vector<int> idle;
+    for (std::size_t i = 0; i < kMaxConnections; ++i) {
+        idle.push_back(Connect(listener.Path()));
+        ASSERT_GE(idle.back(), 0);
+    }
+    send(idle.back(), "368", 3, MSG_NOSIGNAL);  // half a line, never finished
+
+    EXPECT_EQ(SendCommand("36864", getpid(), message), SendStatus::Ok) << message;
+    EXPECT_EQ(Received(), std::vector<int>{36864});
+    // A line longer than the socket can buffer is answered without being read to its end.
+    EXPECT_EQ(Raw(listener.Path(), std::string(1 << 20, '7')), "error: line too long\n");
+
+    // The oldest made room for the newcomers; the others run out of time.
+    EXPECT_EQ(ReadToEnd(idle.front()), "error: too many connections\n");
+    EXPECT_EQ(ReadToEnd(idle.back()), "error: no command id received\n");
+    for (std::size_t i = 1; i + 1 < idle.size(); ++i) close(idle[i]);
+    EXPECT_EQ(Received(), std::vector<int>{36864});
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20)) << "hang guard";
+}
+
+// A console that takes the request and goes away may or may not have run it: the sender
+// says neither "taken" nor "refused".
+TEST_F(CommandSocket, ADroppedConnectionAfterTheRequestLeavesTheOutcomeUnknown) {
+    const std::string path = SocketPath(temp.Dir(), 4242);
+    const int server = socket(AF_UNIX, SOCK_STREAM, 0);
+    const sockaddr_un addr = Address(path);
+    ASSERT_EQ(bind(server, reinterpret_cast<const sockaddr*>(&addr), sizeof addr), 0);
+    ASSERT_EQ(listen(server, 4), 0);
+    std::vector<std::string> requests;
+    std::thread fake([&] {
+        for (int i = 0; i < 2; ++i) {
+            const int fd = accept(server, nullptr, nullptr);
+            std::string line;
+            char ch;
+            while (recv(fd, &ch, 1, 0) == 1 && ch != '\n') line.push_back(ch);
+            requests.push_back(line);
+            close(fd);
+        }
+    });
+
+    std::string message;
+    EXPECT_EQ(SendCommand("36864", 4242, message), SendStatus::Unknown);
+    EXPECT_NE(message.find("without answering"), std::string::npos) << message;
+    std::ostringstream err;
+    const char* args[] = {"vantel-send", "36865", "4242"};
+    EXPECT_EQ(RunSend(3, args, err), 3);
+    EXPECT_EQ(err.str().rfind("vantel-send: outcome unknown: ", 0), 0u) << err.str();
+    fake.join();
+    close(server);
+    EXPECT_EQ(requests, (std::vector<std::string>{"36864", "36865"}));
 }
 
 }  // namespace
