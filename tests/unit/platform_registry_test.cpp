@@ -45,11 +45,7 @@ private:
 
 class Registry : public ::testing::Test {
 protected:
-    static std::wstring Get(CRegPair& pair, const std::wstring& name) {
-        std::wstring data = L"<untouched>";
-        pair.GetValue(name, data);
-        return data;
-    }
+    static std::wstring Get(CRegPair& pair, const std::wstring& name) { return vantel::test::ValueOf(pair, name); }
 
     vantel::test::TempStores m_stores;
     const fs::path m_dir{m_stores.Dir()};
@@ -198,29 +194,15 @@ TEST_F(Registry, ThreadsWritingAtOnceLoseNothing) {
 
 TEST_F(Registry, ProcessesWritingAtOnceLoseNothing) {
     constexpr int kProcesses = 2, kValues = 200;
-    // Both children block on the pipe until the parent closes it, then start together.
-    int gate[2];
-    ASSERT_EQ(::pipe(gate), 0);
-    std::vector<pid_t> children;
-    for (int c = 0; c < kProcesses; ++c) {
-        const pid_t pid = ::fork();
-        ASSERT_GE(pid, 0);
-        if (pid == 0) {
-            ::close(gate[1]);
-            char byte;
-            while (::read(gate[0], &byte, 1) > 0) {
-            }
-            int failures = 0;
-            CRegPair pair(L"Plexa.Vantel", false);
-            for (int i = 0; i < kValues; ++i)
-                if (!pair.SetValue(L"P" + std::to_wstring(c) + L"_" + std::to_wstring(i), std::to_wstring(i * c)))
-                    ++failures;
-            ::_exit(failures > 0 ? 1 : 0);
-        }
-        children.push_back(pid);
-    }
-    ::close(gate[0]);
-    ::close(gate[1]);
+    const auto children = vantel::test::StartTogether(kProcesses, [](int c) {
+        int failures = 0;
+        CRegPair pair(L"Plexa.Vantel", false);
+        for (int i = 0; i < kValues; ++i)
+            if (!pair.SetValue(L"P" + std::to_wstring(c) + L"_" + std::to_wstring(i), std::to_wstring(i * c)))
+                ++failures;
+        return failures > 0 ? 1 : 0;
+    });
+    ASSERT_EQ(children.size(), static_cast<std::size_t>(kProcesses));
     for (pid_t pid : children) {
         int status = 0;
         ASSERT_EQ(::waitpid(pid, &status, 0), pid);

@@ -72,11 +72,7 @@ private:
 
 class RegistryStore : public ::testing::Test {
 protected:
-    static std::wstring Get(CRegPair& pair, const std::wstring& name) {
-        std::wstring data = L"<untouched>";
-        pair.GetValue(name, data);
-        return data;
-    }
+    static std::wstring Get(CRegPair& pair, const std::wstring& name) { return test::ValueOf(pair, name); }
 
     // Everything moved aside from the path (by default the user store's).
     std::vector<fs::path> MovedAside(fs::path path = {}) const {
@@ -257,30 +253,17 @@ TEST_F(RegistryStore, ReadOnlyStoreFailsToSaveAndSaysSo) {
 
 TEST_F(RegistryStore, TwoConsolesSavingAtOnceNeverMixAList) {
     constexpr int kRounds = 30;
-    // Nothing of the store is open in this process before the fork.
-    int gate[2];
-    ASSERT_EQ(::pipe(gate), 0);
-    std::vector<pid_t> children;
-    for (const wchar_t* who : {L"A", L"B"}) {
-        const pid_t pid = ::fork();
-        ASSERT_GE(pid, 0);
-        if (pid == 0) {
-            ::close(gate[1]);
-            char byte;
-            while (::read(gate[0], &byte, 1) > 0) {
-            }
-            std::array<FieldHistory, 10> fields;
-            for (auto& field : fields)
-                for (int k = 0; k < kHistoryLimit; ++k) field.items.push_back(who + std::to_wstring(k));
-            CRegPair app(L"Plexa.Vantel", false);
-            int failures = 0;
-            for (int round = 0; round < kRounds; ++round) failures += SaveHistories(app, fields) ? 0 : 1;
-            ::_exit(failures == 0 ? 0 : 1);
-        }
-        children.push_back(pid);
-    }
-    ::close(gate[0]);
-    ::close(gate[1]);
+    const std::array<const wchar_t*, 2> who = {L"A", L"B"};
+    auto children = test::StartTogether(2, [&](int c) {
+        std::array<FieldHistory, 10> fields;
+        for (auto& field : fields)
+            for (int k = 0; k < kHistoryLimit; ++k) field.items.push_back(who[c] + std::to_wstring(k));
+        CRegPair app(L"Plexa.Vantel", false);
+        int failures = 0;
+        for (int round = 0; round < kRounds; ++round) failures += SaveHistories(app, fields) ? 0 : 1;
+        return failures == 0 ? 0 : 1;
+    });
+    ASSERT_EQ(children.size(), 2u);
 
     // Reads while they write, each read one snapshot of every list: a list is one
     // console's, never both.

@@ -17,6 +17,7 @@
 
 #include "link/plexa.h"
 #include "link/sim_controller.h"
+#include "sim_backend.h"
 
 namespace vantel::link::sim {
 namespace {
@@ -26,12 +27,7 @@ namespace fs = std::filesystem;
 constexpr HWND kWindow = 77;
 constexpr UINT kPlexa = 0xC100;
 
-struct Backend : ILinkBackend {
-    explicit Backend(const SimConfig& cfg) : sim(cfg) {}
-    std::int32_t Invoke(CallId id, std::span<const LinkArg> args) override { return sim.Invoke(id, args, now); }
-    SimController sim;
-    Clock::time_point now{};
-};
+using test::Backend;
 
 struct ModuleInfo {
     ESourceType source{};

@@ -21,6 +21,7 @@
 
 #include "link/plexa.h"
 #include "link/sim_controller.h"
+#include "sim_backend.h"
 #include "link/sim_files.h"
 #include "link/sim_state.h"
 
@@ -73,12 +74,7 @@ TEST(SimState, DamagedTextChangesNothing) {
     }
 }
 
-struct Backend : ILinkBackend {
-    explicit Backend(const SimConfig& cfg) : sim(cfg) {}
-    std::int32_t Invoke(CallId id, std::span<const LinkArg> args) override { return sim.Invoke(id, args, now); }
-    SimController sim;
-    Clock::time_point now{};
-};
+using test::Backend;
 
 // A controller on a state folder, at latency 0; what it wrote on standard error while starting.
 class Rig {

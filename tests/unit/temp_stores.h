@@ -1,10 +1,14 @@
 // Points the registry stores at a fresh folder for the life of a test.
 #pragma once
 #include <cstdlib>
+#include <functional>
+#include <vector>
 #include <filesystem>
 #include <string>
 
 #include <unistd.h>
+
+#include "platform/registry.h"
 
 namespace vantel::test {
 
@@ -42,5 +46,35 @@ private:
     }
     std::string m_dir, m_oldUser, m_oldMachine;
 };
+
+// Forks n children that wait on one gate, then run child(i) together and exit with what it
+// returns; the caller waits for the pids. Nothing of a store should be open before the fork.
+inline std::vector<pid_t> StartTogether(int n, const std::function<int(int)>& child) {
+    int gate[2];
+    if (::pipe(gate) != 0) return {};
+    std::vector<pid_t> children;
+    for (int i = 0; i < n; ++i) {
+        const pid_t pid = ::fork();
+        if (pid < 0) break;
+        if (pid == 0) {
+            ::close(gate[1]);
+            char byte;
+            while (::read(gate[0], &byte, 1) > 0) {
+            }
+            ::_exit(child(i));
+        }
+        children.push_back(pid);
+    }
+    ::close(gate[0]);
+    ::close(gate[1]);
+    return children;
+}
+
+// A value as the store holds it, or "<untouched>" when the read leaves it alone.
+inline std::wstring ValueOf(CRegPair& pair, const std::wstring& name) {
+    std::wstring data = L"<untouched>";
+    pair.GetValue(name, data);
+    return data;
+}
 
 }  // namespace vantel::test
