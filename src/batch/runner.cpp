@@ -87,7 +87,7 @@ int Runner::Run(std::istream& script, std::ostream& err) {
 
 bool Runner::Execute(std::string_view text, bool& closed, std::string& error) {
     ScriptLine line;
-    if (!ParseScriptLine(text, line, error)) return false;
+    if (!script::ParseScriptLine(text, line, error)) return false;
     return Carry(line, closed, error);
 }
 
@@ -124,7 +124,7 @@ bool Runner::Carry(const ScriptLine& line, bool& closed, std::string& error) {
             return true;
         case Verb::BofKey: PostMessageW(m_window, WM_BOFKEY, static_cast<WPARAM>(line.first), 0); return true;
         case Verb::Answer:
-            m_surface.QueueAnswer(line.first == kAnswerClose ? kQuestionClosed
+            m_surface.QueueAnswer(line.first == script::kAnswerClose ? kQuestionClosed
                                                              : kFirstAnswerButton + static_cast<int>(line.first));
             return true;
         case Verb::Wait: WaitIdle(); return true;

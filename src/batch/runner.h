@@ -10,13 +10,16 @@
 #include <string>
 
 #include "batch/batch_surface.h"
-#include "batch/script.h"
 #include "jobs/console.h"
 #include "jobs/journal_file.h"
-#include "link/scripted_link.h"
 #include "platform/registry.h"
+#include "script/script.h"
+#include "script/scripted_link.h"
 
 namespace vantel::batch {
+
+using script::ScriptLine;
+using script::Verb;
 
 enum class LinkKind { Sim, Script };
 

@@ -1,5 +1,5 @@
 // The scripted link's queues and the tracing wrapper, through CPlexa as the console calls them.
-#include "link/scripted_link.h"
+#include "script/scripted_link.h"
 
 #include <gtest/gtest.h>
 

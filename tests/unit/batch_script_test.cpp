@@ -1,4 +1,4 @@
-#include "batch/script.h"
+#include "script/script.h"
 
 #include <sstream>
 
@@ -7,8 +7,12 @@
 #include "batch/runner.h"
 #include "temp_stores.h"
 
-namespace vantel::batch {
+namespace vantel::script {
 namespace {
+
+using batch::LinkKind;
+using batch::Options;
+using batch::Runner;
 
 ScriptLine Read(std::string_view text) {
     ScriptLine line;
@@ -117,4 +121,4 @@ TEST(BatchRunner, HistoriesTypedInOneRunAreThereInTheNext) {
 }
 
 }  // namespace
-}  // namespace vantel::batch
+}  // namespace vantel::script

@@ -8,7 +8,7 @@
 #include "link/plexa.h"
 #include "link/script_value.h"
 
-namespace vantel::batch {
+namespace vantel::script {
 
 enum class Verb {
     Nothing,  // a blank line or a comment
@@ -43,4 +43,4 @@ inline constexpr std::int64_t kAnswerClose = -1;
 // (a script with CR LF line ends) is not part of the line.
 bool ParseScriptLine(std::string_view line, ScriptLine& out, std::string& error);
 
-}  // namespace vantel::batch
+}  // namespace vantel::script

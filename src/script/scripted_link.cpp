@@ -1,4 +1,4 @@
-#include "link/scripted_link.h"
+#include "script/scripted_link.h"
 
 #include <type_traits>
 

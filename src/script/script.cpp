@@ -1,10 +1,10 @@
-#include "batch/script.h"
+#include "script/script.h"
 
 #include <limits>
 
 #include "platform/text.h"
 
-namespace vantel::batch {
+namespace vantel::script {
 namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
@@ -144,4 +144,4 @@ bool ParseScriptLine(std::string_view line, ScriptLine& out, std::string& error)
     return Fail(error, "unknown command \"" + std::string(verb) + "\"");
 }
 
-}  // namespace vantel::batch
+}  // namespace vantel::script
