@@ -46,7 +46,9 @@ void SetStatus(Status status, std::string text = {}) { t_last = {status, std::mo
 int WaitWhileBusy(void*, int count) {
     const auto now = Clock::now();
     if (now >= t_deadline) return 0;
-    const auto step = std::chrono::milliseconds(std::min(50, 1 << std::min(count, 6)));
+    // Short steps: a writer that commits again and again frees the lock only for moments, and
+    // a long sleep would miss every one of them until the bound runs out.
+    const auto step = std::chrono::milliseconds(std::min(4, 1 << std::min(count, 2)));
     std::this_thread::sleep_for(std::min<Clock::duration>(step, t_deadline - now));
     return 1;
 }
