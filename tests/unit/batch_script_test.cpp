@@ -95,12 +95,12 @@ TEST(BatchRunner, HistoriesTypedInOneRunAreThereInTheNext) {
     std::ostringstream out;
     std::ostringstream err;
     {
-        Runner run(Options{LinkKind::Script, false, {}}, out);
+        Runner run(Options{LinkKind::Script, false, {}, stores.UserStore()}, out);
         std::istringstream script("field 1 first\nfield 1 second\nfield 3 Ätschi\nclose\n");
         EXPECT_EQ(run.Run(script, err), 0);
     }
     {
-        Runner run(Options{LinkKind::Script, false, {}}, out);
+        Runner run(Options{LinkKind::Script, false, {}, stores.UserStore()}, out);
         run.Open();
         EXPECT_EQ(run.Console().Field(1).items, (std::vector<std::wstring>{L"second", L"first"}));
         EXPECT_EQ(run.Console().Field(1).text, L"second");
@@ -109,11 +109,11 @@ TEST(BatchRunner, HistoriesTypedInOneRunAreThereInTheNext) {
     }
     // Without "close" the dialog is never closed, so nothing is saved.
     {
-        Runner run(Options{LinkKind::Script, false, {}}, out);
+        Runner run(Options{LinkKind::Script, false, {}, stores.UserStore()}, out);
         std::istringstream script("field 1 third\n");
         EXPECT_EQ(run.Run(script, err), 0);
     }
-    Runner run(Options{LinkKind::Script, false, {}}, out);
+    Runner run(Options{LinkKind::Script, false, {}, stores.UserStore()}, out);
     run.Open();
     EXPECT_EQ(run.Console().Field(1).items.size(), 2u);
     EXPECT_EQ(out.str(), "");
