@@ -33,9 +33,9 @@ constexpr char kUsage[] =
     "--expect compares the output with FILE.out (and FILE.err) and shows a diff; --check runs\n"
     "every script of DIR so, each in a fresh folder; --update rewrites the expected files from\n"
     "the output; --junit writes a JUnit report.\n"
-    "Exit status: 0 the script ran to its end (and matched), 1 an expectation failed, 2 a\n"
-    "usage error or a line that cannot be run, 3 an outside failure (a store, the journal\n"
-    "file, the link).\n"
+    "Exit status: 0 the script ran to its end (and matched), 1 an expectation failed,\n"
+    "2 a usage error or a line that cannot be run, 3 an outside failure (a store, the\n"
+    "journal file, the link).\n"
     "--version prints this program's version; --registered prints the version registered\n"
     "for this user (nothing when none).\n";
 
@@ -105,13 +105,14 @@ Took TakeRunOption(const std::vector<std::string>& args, std::size_t& i, RunArgs
     return Took::Yes;
 }
 
-// The same options as words, for a child run.
+// The same options as words, for a child run in another folder: files stay where the
+// caller meant them.
 std::vector<std::string> Words(const RunArgs& run) {
     std::vector<std::string> words;
     if (run.link) words.push_back(*run.link == vantel::batch::LinkKind::Sim ? "--link=sim" : "--link=script");
     if (run.trace) words.push_back("--trace");
-    if (run.journal) words.push_back("--journal=" + *run.journal);
-    if (run.registry) words.push_back("--registry=" + *run.registry);
+    if (run.journal) words.push_back("--journal=" + std::filesystem::absolute(*run.journal).string());
+    if (run.registry) words.push_back("--registry=" + std::filesystem::absolute(*run.registry).string());
     return words;
 }
 
