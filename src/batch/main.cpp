@@ -151,6 +151,10 @@ int Check(const Command& command) {
     if (command.expect) {
         if (command.scripts.size() != 1 || command.scripts[0] == "-") return Usage("--expect needs a SCRIPT file");
         const std::filesystem::path script(command.scripts[0]);
+        if (!std::ifstream(script)) {
+            std::cerr << "vantel-batch: cannot read " << script.string() << '\n';
+            return 2;
+        }
         Case c;
         c.name = script.extension() == ".vbs" ? script.stem().string() : script.filename().string();
         c.scripts = {script.string()};
