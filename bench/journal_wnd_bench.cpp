@@ -78,7 +78,7 @@ bool PumpUntilPainted(const PaintCounter& counter, long before) {
 
 struct Console {
     std::ostringstream out;
-    vantel::batch::Runner runner{vantel::batch::Options{vantel::batch::LinkKind::Script, false, {}}, out};
+    vantel::batch::Runner runner{vantel::batch::Options{vantel::batch::LinkKind::Script, false, {}, {}}, out};
     Console() {
         runner.Open();
         for (std::size_t i = 0; i < kEntries; ++i) runner.Console().GetJournal().Add(MakeEntry(i));

@@ -54,7 +54,7 @@ protected:
 void ConsoleShowResult(benchmark::State& state) {
     LineCounter counter;
     std::ostream out(&counter);
-    vantel::batch::Runner runner(vantel::batch::Options{vantel::batch::LinkKind::Script, false, {}}, out);
+    vantel::batch::Runner runner(vantel::batch::Options{vantel::batch::LinkKind::Script, false, {}, {}}, out);
     runner.Open();
     auto& console = runner.Console();
     console.Field(1).Type(L"$OV_PRO");

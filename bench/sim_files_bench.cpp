@@ -90,7 +90,7 @@ std::string ReadFile(const fs::path& path) {
 struct Console {
     BoxCapture capture;
     std::ostream out{&capture};
-    vantel::batch::Runner runner{vantel::batch::Options{vantel::batch::LinkKind::Sim, false, {}}, out};
+    vantel::batch::Runner runner{vantel::batch::Options{vantel::batch::LinkKind::Sim, false, {}, {}}, out};
 
     // Fields 1.. in order, then the command; the box its result showed ("" for none).
     const std::string& Run(int id, const std::vector<std::wstring>& fields) {

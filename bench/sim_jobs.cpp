@@ -56,7 +56,7 @@ int main(int argc, char** argv) {
 
     Discard discard;
     std::ostream out(&discard);
-    vantel::batch::Runner runner(vantel::batch::Options{vantel::batch::LinkKind::Sim, false, journal}, out);
+    vantel::batch::Runner runner(vantel::batch::Options{vantel::batch::LinkKind::Sim, false, journal, {}}, out);
     std::string error;
     if (!runner.OpenJournal(error)) {
         std::fprintf(stderr, "journal: %s\n", error.c_str());

@@ -8,7 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool libx11-dev imagemagick sqlite3 jq
   fonts-dejavu-core
-  librsvg2-bin desktop-file-utils appstream lintian dpkg-dev file scdoc
+  librsvg2-bin desktop-file-utils appstream lintian dpkg-dev file scdoc python3
 )
 
 missing=()

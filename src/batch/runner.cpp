@@ -1,6 +1,7 @@
 #include "batch/runner.h"
 
 #include <chrono>
+#include <cstdlib>
 
 #include "jobs/messages.h"
 #include "link/embedded_link.h"
@@ -20,7 +21,13 @@ constexpr auto kRecheck = std::chrono::milliseconds(20);
 }  // namespace
 
 Runner::Runner(const Options& options, std::ostream& out)
-    : m_journalPath(options.journal), m_out(out), m_surface(m_out), m_appPair(L"Plexa.Vantel", false) {
+    : m_journalPath(options.journal),
+      m_keepHistories(!options.registry.empty()),
+      m_out(out),
+      m_surface(m_out),
+      m_appPair(L"Plexa.Vantel", false) {
+    // The store path is read at each open, so this is all it takes.
+    if (m_keepHistories) setenv("VANTEL_REGISTRY", options.registry.c_str(), 1);
     std::unique_ptr<link::ILinkBackend> backend;
     if (options.link == LinkKind::Script) {
         auto scripted = std::make_unique<link::ScriptedLink>();
@@ -56,14 +63,20 @@ bool Runner::OpenJournal(std::string& error) {
 }
 
 void Runner::Open() {
-    m_console->LoadHistories();
+    if (m_keepHistories) m_console->LoadHistories();
     m_console->Start(m_window);
 }
 
-int Runner::Run(std::istream& script, std::ostream& err) {
+int Runner::Run(std::istream& script, std::ostream& err, int headerLines, std::string_view firstCommand) {
     Open();
-    std::string line;
-    for (int number = 1; std::getline(script, line); ++number) {
+    std::string line(firstCommand);
+    int number = headerLines;
+    bool more = !firstCommand.empty();
+    if (!more) {
+        more = static_cast<bool>(std::getline(script, line));
+        ++number;
+    }
+    for (; more; more = static_cast<bool>(std::getline(script, line)), ++number) {
         bool closed = false;
         std::string error;
         if (!Execute(line, closed, error)) {
@@ -130,7 +143,9 @@ bool Runner::Carry(const ScriptLine& line, bool& closed, std::string& error) {
         case Verb::Wait: WaitIdle(); return true;
         case Verb::Sleep: DispatchFor(static_cast<unsigned>(line.first)); return true;
         case Verb::Close:
-            if (m_console->SaveHistories()) {
+            if (!m_keepHistories) {
+                m_console->End(std::wstring(kNotSavedNote) + L": no --registry store");
+            } else if (m_console->SaveHistories()) {
                 m_console->End(std::wstring(kSavedNote));
             } else {
                 m_saveError = reg::LastError();

@@ -27,6 +27,10 @@ struct Options {
     LinkKind link = LinkKind::Sim;
     bool trace = false;
     std::string journal;  // a JSON Lines file for the journal; empty: none
+    // The store the histories are read from at the start and saved to at "close"; it
+    // becomes this process's user store. Empty: the run starts with empty histories and
+    // saves none, whatever store the environment names.
+    std::string registry;
 };
 
 class Runner {
@@ -46,8 +50,10 @@ public:
     // Opens the dialog and runs the script to its end or to its "close" line; 0, or 2
     // after writing "vantel-batch: line N: reason" to err for a line that cannot be read
     // or carried out, or 3 when the journal file could not be written or "close" could not
-    // save the histories (a line on err says which). Only "close" saves the histories.
-    int Run(std::istream& script, std::ostream& err);
+    // save the histories (a line on err says which). Only "close" saves the histories, and
+    // only with options.registry. When the headers were read already, headerLines counts
+    // them and firstCommand is the line after them, the first to run.
+    int Run(std::istream& script, std::ostream& err, int headerLines = 0, std::string_view firstCommand = {});
 
     // One line; false with the reason when it cannot be read or carried out. closed is
     // set by "close".
@@ -75,6 +81,7 @@ private:
     void DispatchFor(unsigned ms);
 
     std::string m_journalPath;
+    bool m_keepHistories = false;
     std::string m_saveError;  // why "close" saved nothing; empty when it did
     JournalFile m_journalFile;
     LineWriter m_out;

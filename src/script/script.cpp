@@ -1,6 +1,7 @@
 #include "script/script.h"
 
 #include <limits>
+#include <utility>
 
 #include "platform/text.h"
 
@@ -142,6 +143,138 @@ bool ParseScriptLine(std::string_view line, ScriptLine& out, std::string& error)
         return link::ParseValues(rest, out.values, error, column);
     }
     return Fail(error, "unknown command \"" + std::string(verb) + "\"");
+}
+
+namespace {
+
+std::string_view Trim(std::string_view s) {
+    while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
+    while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
+    return s;
+}
+
+bool IsNameChar(char c, bool first) {
+    return c == '_' || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (!first && c >= '0' && c <= '9');
+}
+
+bool IsName(std::string_view s) {
+    if (s.empty()) return false;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        if (!IsNameChar(s[i], i == 0)) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool SplitEnvWord(std::string_view word, std::string& name, std::string& value, bool& unset) {
+    constexpr std::string_view kUnset = "--unset=";
+    unset = word.substr(0, kUnset.size()) == kUnset;
+    if (unset) word.remove_prefix(kUnset.size());
+    const std::size_t eq = word.find('=');
+    if (unset ? eq != std::string_view::npos : eq == std::string_view::npos) return false;
+    name = std::string(word.substr(0, eq));
+    value = unset ? std::string() : std::string(word.substr(eq + 1));
+    return IsName(name);
+}
+
+bool SplitWords(std::string_view text, std::vector<std::string>& words, std::string& error) {
+    std::string word;
+    bool inWord = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (IsBlank(c)) {
+            if (inWord) words.push_back(std::exchange(word, {}));
+            inWord = false;
+            continue;
+        }
+        inWord = true;
+        if (c == '\\') {
+            if (++i == text.size()) return Fail(error, "a backslash ends the line");
+            word += text[i];
+        } else if (c == '\'') {
+            const std::size_t close = text.find('\'', i + 1);
+            if (close == std::string_view::npos) return Fail(error, "a ' is not closed");
+            word += text.substr(i + 1, close - i - 1);
+            i = close;
+        } else if (c == '"') {
+            for (++i;; ++i) {
+                if (i == text.size()) return Fail(error, "a \" is not closed");
+                if (text[i] == '"') break;
+                if (text[i] == '\\' && i + 1 < text.size() && std::string_view("\"\\$`").find(text[i + 1]) != std::string_view::npos)
+                    ++i;
+                word += text[i];
+            }
+        } else {
+            word += c;
+        }
+    }
+    if (inWord) words.push_back(std::move(word));
+    return true;
+}
+
+std::string ExpandWorkdir(std::string_view text, std::string_view workdir) {
+    constexpr std::string_view kWorkdir = "@WORKDIR@";
+    std::string out;
+    for (std::size_t at; (at = text.find(kWorkdir)) != std::string_view::npos; text.remove_prefix(at + kWorkdir.size())) {
+        out += text.substr(0, at);
+        out += workdir;
+    }
+    out += text;
+    return out;
+}
+
+HeaderLine ReadHeaderLine(std::string_view line, ScriptHeader& header, std::string& error) {
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    std::string_view rest = Trim(line);
+    if (rest.empty()) return HeaderLine::Header;
+    if (rest.front() != '#') return HeaderLine::Command;
+    rest = Trim(rest.substr(1));
+    const std::size_t colon = rest.find(':');
+    if (colon == std::string_view::npos) return HeaderLine::Header;
+    const std::string_view key = rest.substr(0, colon);
+    const std::string_view value = Trim(rest.substr(colon + 1));
+    const auto bad = [&](std::string why) {
+        error = "# " + std::string(key) + ": " + why;
+        return HeaderLine::Bad;
+    };
+    if (key == "args") {
+        if (!SplitWords(value, header.args, error)) return bad(error);
+    } else if (key == "env") {
+        std::vector<std::string> words;
+        if (!SplitWords(value, words, error)) return bad(error);
+        for (const std::string& word : words) {
+            std::string name, val;
+            bool unset = false;
+            if (!SplitEnvWord(word, name, val, unset)) return bad("NAME=VALUE or --unset=NAME, not \"" + word + "\"");
+        }
+        header.env.insert(header.env.end(), words.begin(), words.end());
+    } else if (key == "status") {
+        std::int64_t n = 0;
+        std::string_view word = value;
+        if (NextWord(word).empty() || !OnlyBlanks(word) || !ReadInt(value, 0, 255, n))
+            return bad("an exit status from 0 to 255");
+        header.status = static_cast<int>(n);
+    } else if (key == "absent") {
+        if (value.empty()) return bad("a path");
+        header.absent.emplace_back(value);
+    }
+    return HeaderLine::Header;
+}
+
+bool ReadHeader(std::istream& in, ScriptHeader& header, std::string& firstCommand, int& lines, std::string& error) {
+    firstCommand.clear();
+    lines = 0;
+    std::string line;
+    while (std::getline(in, line)) {
+        ++lines;
+        switch (ReadHeaderLine(line, header, error)) {
+            case HeaderLine::Header: header.argLines.resize(header.args.size(), lines); break;
+            case HeaderLine::Command: firstCommand = std::move(line); return true;
+            case HeaderLine::Bad: error = "line " + std::to_string(lines) + ": " + error; return false;
+        }
+    }
+    return true;
 }
 
 }  // namespace vantel::script

@@ -1,4 +1,4 @@
-# args: --link script
+# args: --link script --registry @WORKDIR@/user.db
 # The first run types into the fields and closes the dialog, which saves the histories.
 field 1 $OV_PRO
 field 1 $MODE_OP

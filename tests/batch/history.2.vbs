@@ -1,4 +1,4 @@
-# args: --trace --link script
+# args: --trace --link script --registry @WORKDIR@/user.db
 # The next run starts with them: the newest entry is in each field, older ones can be picked.
 menu 32711
 post 1 0

@@ -1,6 +1,7 @@
 # The man page and the bash completion of vantel-batch keep up with the program: every option
 # its usage names and every script line its reader takes is in the man page, every option is
-# completed, and the completions answer as a shell would ask them.
+# completed, the completions answer as a shell would ask them, and the usage, the man page
+# and the README give the same exit statuses.
 #
 #   cmake -DBATCH=<vantel-batch> -DSOURCE=<source dir> -P check_docs.cmake
 
@@ -51,4 +52,29 @@ ${ARGN} ; printf '%s ' \"\${COMPREPLY[@]}\""
 endfunction()
 complete("${SOURCE}/completions/vantel-batch" "vantel-batch --li" 1 "--link" _vantel_batch)
 complete("${SOURCE}/completions/vantel-batch" "vantel-batch --link s" 2 "sim script" _vantel_batch)
+complete("${SOURCE}/completions/vantel-batch" "vantel-batch --check '${SOURCE}/tests/batch' --only hist" 4 "history"
+         _vantel_batch)
+complete("${SOURCE}/completions/vantel-batch" "vantel-batch --check '${SOURCE}/tests/batch' --only sim_st" 4 "sim_state"
+         _vantel_batch)
 complete("${SOURCE}/completions/vantel-send" "vantel-send 3686" 1 "36864 36865 36866 36867" _vantel_send)
+
+# One set of exit statuses: 0 to 3 in the usage, in the man page's EXIT STATUS and in the
+# README's table, each with the same first words.
+file(READ "${SOURCE}/README.md" readme)
+string(REGEX MATCH "### Exit status\n.*" readme_table "${readme}")
+string(REGEX MATCH "# EXIT STATUS\n.*" page_table "${page}")
+set(meanings "ran to its end" "an expectation failed" "a usage error" "an outside failure")
+set(status 0)
+foreach(meaning IN LISTS meanings)
+  string(TOLOWER "${page_table}" page_lower)
+  if(NOT usage MATCHES "${status} [a-z ]*${meaning}")
+    message(FATAL_ERROR "the usage does not give ${status} as \"${meaning}\"")
+  endif()
+  if(NOT readme_table MATCHES "\n\\| ${status} \\| [^\n]*${meaning}")
+    message(FATAL_ERROR "README.md's exit status table does not give ${status} as \"${meaning}\"")
+  endif()
+  if(NOT page_lower MATCHES "\n\\*${status}\\*\n\t[^\n]*${meaning}")
+    message(FATAL_ERROR "the man page's EXIT STATUS does not give ${status} as \"${meaning}\"")
+  endif()
+  math(EXPR status "${status} + 1")
+endforeach()

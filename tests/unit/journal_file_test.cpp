@@ -39,7 +39,7 @@ TEST(JournalFile, VantelBatchWritesTheEntriesItJournaledAsJsonLines) {
     test::TempStores stores;
     const std::string path = stores.Dir() + "/run.jsonl";
     std::ostringstream out;
-    batch::Runner runner(batch::Options{batch::LinkKind::Script, false, path}, out);
+    batch::Runner runner(batch::Options{batch::LinkKind::Script, false, path, {}}, out);
     std::string error;
     ASSERT_TRUE(runner.OpenJournal(error)) << error;
     std::vector<JournalEntry> journaled;

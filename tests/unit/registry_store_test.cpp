@@ -241,7 +241,7 @@ TEST_F(RegistryStore, ReadOnlyStoreFailsToSaveAndSaysSo) {
 
     // vantel-batch says it on standard error and ends with the status of an outside failure.
     std::ostringstream out, err;
-    batch::Runner runner(batch::Options{batch::LinkKind::Script, false, {}}, out);
+    batch::Runner runner(batch::Options{batch::LinkKind::Script, false, {}, m_user.string()}, out);
     std::istringstream script("field 1 robot 7\nclose\n");
     EXPECT_EQ(runner.Run(script, err), 3);
     EXPECT_EQ(err.str(), "vantel-batch: histories not saved: " + m_user.string() + ": the store is read-only\n");
