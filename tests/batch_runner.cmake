@@ -150,6 +150,16 @@ endif()
 batch(0 --registry user.db show.vbs)
 must_match("${out}" "\ncall: ShowVar\\(\"typed\", \"other\"\\) -> 1\n$")
 
+# --registered: nothing registered prints nothing; a store it cannot read is said, not taken
+# for "not registered".
+batch(0 --registered)
+must_match("${out}" "^$")
+file(MAKE_DIRECTORY "${WORKDIR}/folder.db/inside")
+set(ENV{VANTEL_REGISTRY} "${WORKDIR}/folder.db")
+batch(3 --registered)
+must_match("${err}" "^vantel-batch: cannot read the registration: .*folder.db")
+set(ENV{VANTEL_REGISTRY} "${WORKDIR}/user.db")
+
 # Usage errors.
 batch(2 --update keys.vbs)
 batch(2 --check scripts keys.vbs)

@@ -228,7 +228,14 @@ int main(int argc, char** argv) {
             // Lets a launcher register only when needed without reading the store itself.
             CRegPair appPair(vantel::kAppPairName, false);
             std::wstring registered;
-            if (appPair.GetValue(L"", registered, false, false)) std::cout << vantel::ToUtf8(registered) << '\n';
+            if (appPair.GetValue(L"", registered, false, false)) {
+                std::cout << vantel::ToUtf8(registered) << '\n';
+            } else if (const auto status = vantel::reg::LastStatus();
+                       status == vantel::reg::Status::Busy || status == vantel::reg::Status::Unavailable) {
+                // Printing nothing would read as "not registered".
+                std::cerr << "vantel-batch: cannot read the registration: " << vantel::reg::LastError() << '\n';
+                return 3;
+            }
             return 0;
         } else if (arg == "-h" || arg == "--help") {
             std::cout << kUsage;
