@@ -255,5 +255,75 @@ TEST_F(ScriptTest, ARecordingByRealInputReplaysThroughVantelBatchWithTheSameOutc
     EXPECT_NE(std::find(gui.begin(), gui.end(), "answer: 1"), gui.end());
 }
 
+// Boxes go to the journal here, so the replay runs without anybody pressing OK.
+TEST_F(ScriptTest, AScriptReplaysInTheDialogAndItsMenuItemReadsStopWhileItRuns) {
+    WriteScript("replay.vbs",
+                "# env: VANTEL_SIM_LATENCY_MS=0\n"
+                "field 1 $OV_PRO\n"
+                "menu 32711\n"
+                "wait\n"
+                "field 1 ask Weiter?|Ja|Nein\n"
+                "answer 2\n"
+                "menu 32842\n"
+                "wait\n"
+                "pick 1 1\n");
+    WriteScript("long.vbs", "field 2 eins\nsleep 600000\nfield 3 drei\n");
+    RunModal([&] {
+        dlg->SetJournalOnly(true);
+        ASSERT_TRUE(dlg->RunScript(Path("replay.vbs")));
+        EXPECT_EQ(WindowMenuLabel(6), L"Skript an&halten");
+        EXPECT_NE(dlg->ScriptStatus().find(L"Skript l\u00e4uft: replay.vbs"), std::wstring::npos);
+        ASSERT_TRUE(test::PumpUntil([&] { return !dlg->ScriptRunning(); }, 2000));
+        EXPECT_EQ(WindowMenuLabel(6), L"Skript aus&f\u00fchren...");
+        EXPECT_EQ(dlg->ScriptStatus(), L"");
+        const Lines outcomes = Outcomes(L"Skript gestartet", L"Skript beendet");
+        ASSERT_GE(outcomes.size(), 4u);
+        EXPECT_EQ(outcomes[0], "box: 100");
+        EXPECT_EQ(outcomes[3], "answer: 2");  // queued: the question was not shown
+        // "pick 1 1" took the second entry to the top; the history keeps what it held before.
+        EXPECT_EQ(dlg->FieldControl(1).GetValue(), L"$OV_PRO");
+        EXPECT_EQ(dlg->Console().Field(1).items,
+                  (std::vector<std::wstring>{L"$OV_PRO", L"ask Weiter?|Ja|Nein", L"$MODE_OP", L"$OV_PRO"}));
+
+        // Stopped during a line that waits, it ends there; the next line does not run.
+        ASSERT_TRUE(dlg->RunScript(Path("long.vbs")));
+        ASSERT_TRUE(test::PumpUntil([&] { return dlg->FieldControl(2).GetValue() == L"eins"; }));
+        ASSERT_TRUE(test::PumpUntil([&] { return dlg->ScriptStatus().find(L"Zeile 2") != std::wstring::npos; }));
+        dlg->StopScript();
+        EXPECT_FALSE(dlg->ScriptRunning());
+        test::Pump();
+        EXPECT_EQ(dlg->FieldControl(3).GetValue(), L"");
+        ASSERT_NE(LastScriptNote(), nullptr);
+        EXPECT_EQ(LastScriptNote()->text, L"Skript angehalten in Zeile 2: " + FromUtf8(Path("long.vbs")));
+    });
+}
+
+TEST_F(ScriptTest, AScriptWithALineThatCannotBeReadIsRefusedNamingTheLineAndNothingRuns) {
+    WriteScript("bad.vbs", "field 1 $OV_PRO\nmenu 32711\n\nfield 11 zu weit\n");
+    WriteScript("scripted.vbs", "# a comment\nhandle 7\nmenu 32711\n");
+    std::vector<std::wstring> shown;
+    wxTimer watch;
+    watch.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
+        auto* box = dynamic_cast<CMessageBox*>(CModalDialog::Innermost());
+        if (box == nullptr) return;
+        shown.push_back(box->Text()->GetValue().ToStdWstring());
+        CModalDialog::EndAll(wxID_OK);
+    });
+    watch.Start(20);
+    RunModal([&] {
+        const std::size_t before = dlg->Console().GetJournal().Size();
+        EXPECT_FALSE(dlg->RunScript(Path("bad.vbs")));
+        EXPECT_FALSE(dlg->RunScript(Path("scripted.vbs")));
+        EXPECT_FALSE(dlg->ScriptRunning());
+        EXPECT_EQ(dlg->FieldControl(1).GetValue(), L"$MODE_OP");
+        const Journal& journal = dlg->Console().GetJournal();
+        for (std::size_t i = before; i < journal.Size(); ++i) EXPECT_EQ(journal.At(i).kind, JournalKind::Script);
+    });
+    watch.Stop();
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_NE(shown[0].find(L"Zeile 4: usage: field N TEXT"), std::wstring::npos) << shown[0];
+    EXPECT_NE(shown[1].find(L"Zeile 2: \"handle\""), std::wstring::npos) << shown[1];
+}
+
 }  // namespace
 }  // namespace vantel
