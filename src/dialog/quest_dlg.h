@@ -11,6 +11,9 @@ class wxStaticText;
 
 namespace vantel {
 
+// The end code of the question dialog's left button; the middle and right ones follow.
+inline constexpr int kFirstAnswerCode = 1004;
+
 class CQuestDlg : public CModalDialog {
 public:
     explicit CQuestDlg(wxWindow* parent = nullptr);

@@ -14,6 +14,7 @@
 #include "platform/wintypes.h"
 
 class wxGUIEventLoop;
+class wxMenu;
 class wxMenuBar;
 class wxPanel;
 class CRegPair;
@@ -26,7 +27,9 @@ class CommandListener;
 
 class CMyComboBox;
 class CJournalWnd;
+class CScriptPlayer;
 class JournalFile;
+class Recorder;
 
 // The icon of the console (large 32 x 32, small 16 x 16), drawn in code.
 wxIcon VantelIcon(int size);
@@ -56,8 +59,10 @@ public:
     int RunQuestion(const std::wstring& question, const AnswerCaptions& captions) override;
     void Pause(unsigned ms) override;
 
-    // The window menu (the platform's own is the window manager's): Close, Minimise, About.
+    // The window menu (the platform's own is the window manager's): Close, Minimise, the
+    // journal, recording and replay, About. Its items read as the state of the dialog is now.
     void ShowWindowMenu();
+    std::unique_ptr<wxMenu> MakeWindowMenu() const;
     void OnSysCommand(int command);
     static constexpr int kScClose = 0xF060;
     static constexpr int kScMinimize = 0xF020;
@@ -77,6 +82,23 @@ public:
     // What the console talks to, for the status line.
     void SetLinkDescription(const std::wstring& text);
 
+    // "Aufzeichnen...": the user's actions from now on become a script in path, written when
+    // the recording ends. False (and said in a box) when the file cannot be written.
+    bool StartRecording(const std::string& path);
+    // "Aufzeichnung beenden"; closing: the window closes (a "close" line). False when the
+    // file could not be written; a box (or, when a signal closes the window, standard
+    // error) says so.
+    bool StopRecording(bool closing = false);
+    bool Recording() const { return m_recorder != nullptr; }
+    // "Skript ausführen...": runs the script in the dialog; false (and said in a box, naming
+    // the line) when it cannot be read, with nothing run.
+    bool RunScript(const std::string& path);
+    // "Skript anhalten": ends after the line being carried out.
+    void StopScript();
+    bool ScriptRunning() const;
+    // The text the status line shows about a recording or a replay; empty when none runs.
+    const std::wstring& ScriptStatus() const { return m_scriptStatus; }
+
 private:
     void OnInitDialog();
     void BuildControls();
@@ -94,6 +116,7 @@ private:
     void OnJournalEntry(const JournalEntry& e);
     void UpdateStatusLine();
     void JournalFileFailed(const std::string& error);
+    void UpdateScriptStatus();
     wxSize DuToPixels(int w, int h) const;
     wxPoint DuToPixels(wxPoint p) const;
 
@@ -117,6 +140,13 @@ private:
     wxTimer m_statusTimer;
     std::wstring m_linkText;
     std::wstring m_lastOutcome;
+
+    std::unique_ptr<Recorder> m_recorder;
+    std::string m_recordPath;
+    int m_recorderToken = 0;
+    std::unique_ptr<CScriptPlayer> m_player;
+    std::string m_scriptPath;
+    std::wstring m_scriptStatus;
 };
 
 }  // namespace vantel

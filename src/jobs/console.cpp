@@ -215,6 +215,12 @@ void CConsole::End(const std::wstring& note) {
     Record(std::move(e));
 }
 
+void CConsole::ScriptNote(const std::wstring& text) {
+    JournalEntry e = Entry(JournalKind::Script);
+    e.text = text;
+    Record(std::move(e));
+}
+
 void CConsole::UpdateData() { m_params = m_surface.ReadFields(); }
 
 void CConsole::LoadHistories() {

@@ -116,6 +116,9 @@ public:
     // The dialog has ended; note says how (for instance that the histories were saved).
     void End(const std::wstring& note);
 
+    // A recording or replay of a script started or ended; text says which, and the file.
+    void ScriptNote(const std::wstring& text);
+
     // Every slot and Show-table entry that holds a handle, in slot order.
     std::vector<PendingJob> PendingJobs() const;
     // CmdAbort of a pending job from outside the menus (the journal window).

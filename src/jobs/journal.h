@@ -31,7 +31,8 @@ namespace vantel {
     X(Key, "key")                        \
     X(SlotFreed, "slot-freed")           \
     X(Diverted, "diverted")              \
-    X(Close, "close")
+    X(Close, "close")                    \
+    X(Script, "script")
 
 enum class JournalKind : std::uint8_t {
 #define VANTEL_KIND_ENUM(name, text) name,
