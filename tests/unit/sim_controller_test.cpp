@@ -11,7 +11,7 @@
 #include <tuple>
 #include <utility>
 
-#include "link/sim_controller.h"
+#include "sim/controller.h"
 
 namespace vantel::link::sim {
 namespace {

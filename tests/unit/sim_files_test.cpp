@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "link/sim_files.h"
+#include "sim/model/files.h"
 #include "platform/text.h"
 
 namespace vantel::link::sim {

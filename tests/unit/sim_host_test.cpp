@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "link/sim_host.h"
+#include "sim/model/host_folder.h"
 
 namespace vantel::link::sim {
 namespace {

@@ -20,10 +20,10 @@
 #include <vector>
 
 #include "link/plexa.h"
-#include "link/sim_controller.h"
+#include "sim/controller.h"
 #include "sim_backend.h"
-#include "link/sim_files.h"
-#include "link/sim_state.h"
+#include "sim/model/files.h"
+#include "sim/model/state_file.h"
 
 namespace vantel::link::sim {
 namespace {

@@ -1,4 +1,4 @@
-#include "link/sim_model.h"
+#include "sim/model/model.h"
 
 #include <algorithm>
 #include <climits>

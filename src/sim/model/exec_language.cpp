@@ -1,9 +1,9 @@
-#include "link/sim_exec.h"
+#include "sim/model/exec_language.h"
 
 #include <array>
 #include <optional>
 
-#include "link/sim_model.h"
+#include "sim/model/model.h"
 
 namespace vantel::link::sim {
 namespace {

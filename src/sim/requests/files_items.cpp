@@ -7,8 +7,8 @@
 #include <ctime>
 #include <functional>
 
-#include "link/sim_controller.h"
-#include "link/sim_state.h"
+#include "sim/controller.h"
+#include "sim/model/state_file.h"
 #include "platform/text.h"
 
 namespace vantel::link::sim {

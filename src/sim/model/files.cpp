@@ -1,10 +1,10 @@
-#include "link/sim_files.h"
+#include "sim/model/files.h"
 
 #include <zlib.h>
 
 #include <algorithm>
 
-#include "link/sim_model.h"
+#include "sim/model/model.h"
 #include "platform/text.h"
 
 namespace vantel::link::sim {

@@ -1,4 +1,4 @@
-#include "link/sim_code.h"
+#include "sim/model/module_language.h"
 
 #include <algorithm>
 #include <array>

@@ -1,4 +1,4 @@
-#include "link/sim_host.h"
+#include "sim/model/host_folder.h"
 
 #include "platform/text.h"
 

@@ -1,4 +1,4 @@
-#include "link/sim_state.h"
+#include "sim/model/state_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -6,7 +6,8 @@
 #include <mutex>
 #include <thread>
 
-#include "link/embedded_link.h"
+#include "sim/embedded.h"
+#include "sim/controller.h"
 #include "platform/winmsg.h"
 
 namespace vantel::link {
