@@ -3,6 +3,8 @@
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
+#include <iosfwd>
 #include <optional>
 
 namespace vantel::link::sim {
@@ -32,7 +34,18 @@ struct SimConfig {
     std::filesystem::path stateDir;
 };
 
-// Reads VANTEL_SIM_LATENCY_MS, VANTEL_SIM_STEP_MS, VANTEL_SIM_MOUSE_MS, VANTEL_SIM_CLOCK_MS.
+// The settings from VANTEL_SIM_LATENCY_MS, _STEP_MS, _MOUSE_MS, _CLOCK_MS, _STATE_DIR and
+// _HOST_DIR, as looked up by env (nullptr: not set). A number is a whole number of
+// milliseconds within its range (docs/simulator.md); anything else is told to err, once per
+// call, and the default is used. Unset or empty means the default, silently.
+SimConfig ConfigFrom(const std::function<const char*(const char*)>& env, std::ostream& err);
+
+// ConfigFrom the process environment, telling standard error; each bad value only once per
+// process, however often the configuration is read.
 SimConfig ConfigFromEnvironment();
+
+// VANTEL_SIM_HOST_DIR when set and not empty; otherwise $XDG_DATA_HOME/vantel/host (an
+// absolute XDG_DATA_HOME only), else $HOME/.local/share/vantel/host.
+std::filesystem::path DefaultHostDir();
 
 }  // namespace vantel::link::sim

@@ -1,6 +1,7 @@
 #include "sim/model/host_folder.h"
 
 #include "platform/text.h"
+#include "sim/config.h"
 
 #include <fcntl.h>
 #include <pwd.h>
@@ -210,25 +211,7 @@ int Publish(int dir, const std::string& temp, const std::string& name, bool over
 
 }  // namespace
 
-fs::path SimHostFolder::DefaultRoot() {
-    if (const char* dir = std::getenv("VANTEL_SIM_HOST_DIR"); dir && *dir) return dir;
-    // A relative XDG_DATA_HOME is invalid and to be ignored, as the base directory rules say.
-    if (const char* data = std::getenv("XDG_DATA_HOME"); data && *data == '/')
-        return fs::path(data) / "vantel" / "host";
-    fs::path home;
-    if (const char* env = std::getenv("HOME"); env && *env) {
-        home = env;
-    } else {
-        // No HOME (started as a service): the account's own home.
-        struct passwd pw {};
-        struct passwd* found = nullptr;
-        std::vector<char> buf(16384);
-        if (::getpwuid_r(::getuid(), &pw, buf.data(), buf.size(), &found) == 0 && found && pw.pw_dir)
-            home = pw.pw_dir;
-    }
-    if (home.empty()) return fs::path("vantel-host");
-    return home / ".local" / "share" / "vantel" / "host";
-}
+fs::path SimHostFolder::DefaultRoot() { return DefaultHostDir(); }
 
 bool SimHostFolder::Read(std::wstring_view rel, std::vector<std::uint8_t>& out, std::string& why) const {
     HostPath path;

@@ -20,8 +20,7 @@ inline constexpr std::uint64_t kHostMaxRead = 64ull << 20;  // bytes; a larger f
 
 class SimHostFolder {
 public:
-    // VANTEL_SIM_HOST_DIR when set and not empty; otherwise $XDG_DATA_HOME/vantel/host (an
-    // absolute XDG_DATA_HOME only), else $HOME/.local/share/vantel/host.
+    // The configured folder (DefaultHostDir in sim/config.h).
     static std::filesystem::path DefaultRoot();
 
     explicit SimHostFolder(std::filesystem::path root) : m_root(std::move(root)) {}
