@@ -359,18 +359,10 @@ std::int32_t SimController::Invoke(CallId id, std::span<const LinkArg> args, Clo
             m_log.SetLogOpt(static_cast<std::int16_t>(Num(args, 0)));
             return 1;
         case CallId::SyncAnswer: return SyncAnswer(args, now);
-        case CallId::GetSyncAddMessage:
-        case CallId::GetAsyncAddMessage:
-        case CallId::GetAsyncSubMessage:
-        case CallId::GetAsyncConfirm:
-        case CallId::GetAsyncAddDialog:
-        case CallId::GetAsyncAnswer:
-        case CallId::GetSyncAddDialog:
-        case CallId::PHGGet6DMouse:
-        case CallId::KeySwitchResult:
-        case CallId::GetProgressInfo: return Fetch(id, args);
         default: break;
     }
+    // The rest of the notification family fetches what a notification announced.
+    if (FamilyOf(id) == CallFamily::Notifications) return Fetch(id, args);
     const auto index = static_cast<std::size_t>(id);
     if (kCallIsRequest[index]) {
         if (!m_open) return 0;
@@ -607,7 +599,7 @@ void SimController::Tick(Clock::time_point now) {
     while (!m_pending.empty() && m_pending.front().due <= now) {
         Job job = std::move(m_pending.front());
         m_pending.pop_front();
-        Complete(job, now);
+        Complete(job);
         if (!StillLive(job.handle)) m_live.erase(job.handle);
     }
     if (ProgramAdvancing() && now >= m_nextStep) {
@@ -624,128 +616,41 @@ void SimController::Tick(Clock::time_point now) {
 // ---------------------------------------------------------------------------------------
 // Jobs
 
-void SimController::Complete(Job& job, Clock::time_point now) {
+void SimController::Complete(Job& job) {
     if (!m_powered) {
         Finish(job.handle, 0);
         return;
     }
-    switch (job.call) {
-        case CallId::ShowVar:
-        case CallId::SetVar:
-        case CallId::SetInfo:
-        case CallId::DPShowVar:
-        case CallId::DPSetVar:
-        case CallId::DPSetInfo: CompleteVariable(job); return;
-        case CallId::Run:
-        case CallId::Select:
-        case CallId::Start:
-        case CallId::StartOff:
-        case CallId::Stop:
-        case CallId::StopOff:
-        case CallId::Cancel:
-        case CallId::Reset:
-        case CallId::StopSteu:
-        case CallId::CancelSteu: CompleteProgram(job, now); return;
-        case CallId::EditExec: CompleteExec(job); return;
-        default: break;
-    }
-    switch (job.call) {
-        case CallId::Dir:
-        case CallId::DownLoad:
-        case CallId::UpLoad:
-        case CallId::Copy:
-        case CallId::Delete:
-        case CallId::ChangeAccess:
-        case CallId::ChangeUser:
-        case CallId::ChangeComment: CompleteFiles(job); break;
-        case CallId::OCEditInsert:
-        case CallId::OCEditInsertBlock:
-        case CallId::OCEditChange:
-        case CallId::OCEditRedecl:
-        case CallId::OCEditDelete:
-        case CallId::OCEditDeleteBlock:
-        case CallId::EditOpen:
-        case CallId::EditClose:
-        case CallId::EditInsert:
-        case CallId::EditChange:
-        case CallId::EditRedecl:
-        case CallId::EditDelete:
-        case CallId::EditPrint:
-        case CallId::EditDescrMode:
-        case CallId::EditAnalyse: CompleteEditor(job); break;
-        case CallId::GetActiveModule:
-        case CallId::VolumeGetProp:
-        case CallId::VolumeSetName:
-        case CallId::VolumeFormat:
-        case CallId::VolumeNameList:
-        case CallId::GetFullName:
-        case CallId::GetVDXName:
-        case CallId::ItemGetProp:
-        case CallId::ItemGetCRC:
-        case CallId::ItemSetName:
-        case CallId::ItemSetAttribute:
-        case CallId::ItemNameList:
-        case CallId::ItemCreate:
-        case CallId::ItemDestroy:
-        case CallId::ItemCopy:
-        case CallId::ItemCopySrcMem:
-        case CallId::ItemCopyDestMem:
-        case CallId::ItemMove:
-        case CallId::ItemCompare:
-        case CallId::ItemSelect:
-        case CallId::ItemRun:
-        case CallId::ItemReset:
-        case CallId::ItemStart:
-        case CallId::ItemStop:
-        case CallId::ItemCancel:
-        case CallId::ItemAnalyse:
-        case CallId::AnalyseMode:
-        case CallId::ItemLink:
-        case CallId::ItemUnlink: CompleteItems(job); break;
-        case CallId::ModuleCodeGetProp:
-        case CallId::ModuleCodeOpen:
-        case CallId::ModuleCodeClose:
-        case CallId::ModuleCodeGetLines:
-        case CallId::ModuleCodeInsertLines:
-        case CallId::ModuleCodeDeleteLines:
-        case CallId::ModuleCodeReplaceLines:
-        case CallId::ModuleCodeRedeclare:
-        case CallId::ModuleCodeFind:
-        case CallId::ModuleCodeFindStruct:
-        case CallId::ModuleCodeSelect:
-        case CallId::ModuleCodeSelectLine: CompleteModuleCode(job); break;
-        case CallId::ModuleInformationGetProp:
-        case CallId::ModuleInformationSetProp:
-        case CallId::ModuleInformationGetUserAttribute:
-        case CallId::ModuleInformationSetUserAttribute:
-        case CallId::ModuleInformationUserAttributesList:
-        case CallId::ModuleDependenciesList:
-        case CallId::ErrorGetProp:
-        case CallId::ErrorList:
-        case CallId::NotifyVolume:
-        case CallId::NotifyItem:
-        case CallId::NotifyModuleInformation:
-        case CallId::NotifyModuleCode: CompleteModuleInfo(job); break;
-        case CallId::Install:
-        case CallId::EndInstall:
-        case CallId::Adjust:
-        case CallId::Move:
-        case CallId::MoveOff:
-        case CallId::RobMovePTP:
-        case CallId::RobMoveLIN:
-        case CallId::RobMovePTP_REL:
-        case CallId::RobMoveLIN_REL: CompleteMotion(job); break;
-        case CallId::LogAddItem:
-        case CallId::LogOCGetItem:
-        case CallId::FlushLog:
-        case CallId::GetLogHeader:
-        case CallId::LogGetConfig:
-        case CallId::LogSetConfig:
-        case CallId::AddLogEntry:
-        case CallId::GetLogEntries: CompleteLog(job); break;
-        default: CompleteMisc(job); return;
-    }
-    PostChanges();
+    // Each request family's handler, and whether its jobs may change the file system (whose
+    // changes then go to the watches).
+    struct FamilyRoute {
+        void (SimController::*complete)(Job&) = nullptr;
+        bool changesFiles = false;
+    };
+    static const std::array<FamilyRoute, kCallFamilyCount> routes = [] {
+        std::array<FamilyRoute, kCallFamilyCount> r;
+        // Families that are no requests never get here; the rest of the miscellany is Misc.
+        r.fill({&SimController::CompleteMisc, false});
+        const auto set = [&](CallFamily f, void (SimController::*complete)(Job&), bool changesFiles) {
+            r[static_cast<std::size_t>(f)] = {complete, changesFiles};
+        };
+        set(CallFamily::Variables, &SimController::CompleteVariable, false);
+        set(CallFamily::Program, &SimController::CompleteProgram, false);
+        set(CallFamily::Exec, &SimController::CompleteExec, false);
+        set(CallFamily::Files, &SimController::CompleteFiles, true);
+        set(CallFamily::Editor, &SimController::CompleteEditor, true);
+        set(CallFamily::Motion, &SimController::CompleteMotion, true);
+        set(CallFamily::Volumes, &SimController::CompleteItems, true);
+        set(CallFamily::Items, &SimController::CompleteItems, true);
+        set(CallFamily::ItemExec, &SimController::CompleteItems, true);
+        set(CallFamily::ModuleCode, &SimController::CompleteModuleCode, true);
+        set(CallFamily::ModuleInfo, &SimController::CompleteModuleInfo, true);
+        set(CallFamily::Log, &SimController::CompleteLog, true);
+        return r;
+    }();
+    const FamilyRoute& route = routes[static_cast<std::size_t>(FamilyOf(job.call))];
+    (this->*route.complete)(job);
+    if (route.changesFiles) PostChanges();
 }
 
 std::optional<std::wstring> SimController::VarKey(const std::wstring& path, const std::wstring& name) const {
@@ -901,7 +806,7 @@ std::wstring SimController::StartRefusal() const {
     return {};
 }
 
-void SimController::CompleteProgram(Job& job, Clock::time_point now) {
+void SimController::CompleteProgram(Job& job) {
     const std::int16_t h = job.handle;
     const auto s = [&](std::size_t i) { return i < job.s.size() ? job.s[i] : std::wstring(); };
     const std::wstring origin(kCallNames[static_cast<std::size_t>(job.call)].begin(),
@@ -917,7 +822,7 @@ void SimController::CompleteProgram(Job& job, Clock::time_point now) {
             RemoveHaltMessage();
             ReleaseRun();
             m_runHandle = h;  // the program reports its progress under the job that started it
-            m_nextStep = now + StepPeriod();
+            m_nextStep = m_now + StepPeriod();
         }
         SyncProgramVars();
         Finish(h, 1);
@@ -1199,8 +1104,6 @@ void SimController::CompleteMisc(Job& job) {
             if (v == 0) SetState(L"$TANDIX", L"#OFF");
             return Finish(h, 1);
         }
-        case CallId::Move6D: StartMouse(); return Finish(h, 1);
-        case CallId::Move6DOff: StopMouse(); return Finish(h, 1);
         default: return Finish(h, 0);
     }
 }

@@ -161,9 +161,9 @@ private:
                            MsgKind kind);
     bool StillLive(std::int16_t h) const;
 
-    void Complete(Job& job, Clock::time_point now);
+    void Complete(Job& job);
     void CompleteVariable(Job& job);
-    void CompleteProgram(Job& job, Clock::time_point now);
+    void CompleteProgram(Job& job);
     void CompleteMisc(Job& job);
     void CompleteExec(Job& job);
     void CompleteFiles(Job& job);

@@ -822,7 +822,7 @@ void SimController::CompleteItems(Job& job) {
         Job as = job;
         as.call = call;
         as.s = std::move(strings);
-        CompleteProgram(as, m_now);
+        CompleteProgram(as);
     };
     switch (job.call) {
         case CallId::AnalyseMode:
@@ -1171,6 +1171,8 @@ void SimController::CompleteMotion(Job& job) {
     const auto fail = [&](const std::wstring& why) { Refuse(h, job.call, why); };
     const std::wstring mode = m_vars.Show(L"$MODE_OP").value_or(L"");
     switch (job.call) {
+        case CallId::Move6D: StartMouse(); return Finish(h, 1);
+        case CallId::Move6DOff: StopMouse(); return Finish(h, 1);
         case CallId::Install:
             m_install = true;
             SetState(L"$INSTALL", L"TRUE");
