@@ -372,16 +372,21 @@ std::int32_t SimController::Invoke(CallId id, std::span<const LinkArg> args, Clo
         job.handle = h;
         job.call = id;
         job.due = now + m_cfg.latency;
-        for (const auto& a : args) {
-            if (a.out) continue;
+        job.in.reserve(args.size());
+        for (std::size_t i = 0; i < args.size(); ++i) {
+            const LinkArg& a = args[i];
+            if (a.out) {
+                job.in.emplace_back();
+                continue;
+            }
             switch (a.type) {
-                case ArgType::Str: job.s.push_back(a.As<std::wstring>()); break;
-                case ArgType::StrArray: job.lists.push_back(a.As<StringArray>()); break;
-                case ArgType::BoolArray: job.flags.push_back(a.As<BoolArray>()); break;
-                case ArgType::ByteArray: job.bytes = a.As<ByteArray>(); break;
+                case ArgType::Str: job.in.emplace_back(a.As<std::wstring>()); break;
+                case ArgType::StrArray: job.in.emplace_back(a.As<StringArray>()); break;
+                case ArgType::BoolArray: job.in.emplace_back(a.As<BoolArray>()); break;
+                case ArgType::ByteArray: job.in.emplace_back(a.As<ByteArray>()); break;
                 case ArgType::Time:
-                case ArgType::DWordArray: break;
-                default: job.n.push_back(Num(args, static_cast<std::size_t>(&a - args.data())));
+                case ArgType::DWordArray: job.in.emplace_back(); break;
+                default: job.in.emplace_back(Num(args, i));
             }
         }
         m_live.insert(h);
@@ -669,16 +674,15 @@ std::optional<std::wstring> SimController::VarKey(const std::wstring& path, cons
 }
 
 void SimController::CompleteVariable(Job& job) {
-    const auto s = [&](std::size_t i) { return i < job.s.size() ? job.s[i] : std::wstring(); };
     const std::int16_t h = job.handle;
     std::optional<std::wstring> key;
     switch (job.call) {
         case CallId::ShowVar:
         case CallId::SetInfo:
-        case CallId::SetVar: key = VarKey(L"", s(0)); break;
+        case CallId::SetVar: key = VarKey(L"", Arg<CallId::ShowVar, 0>(job)); break;
         case CallId::DPShowVar:
         case CallId::DPSetInfo:
-        case CallId::DPSetVar: key = VarKey(s(0), s(1)); break;
+        case CallId::DPSetVar: key = VarKey(Arg<CallId::DPShowVar, 0>(job), Arg<CallId::DPShowVar, 1>(job)); break;
         default: break;
     }
     if (!key) {
@@ -692,7 +696,7 @@ void SimController::CompleteVariable(Job& job) {
         case CallId::DPSetVar: {
             // The write's own result comes before what the write sets off.
             const std::size_t mark = m_posts.size();
-            const bool ok = Write(*key, s(job.call == CallId::SetVar ? 1 : 2));
+            const bool ok = Write(*key, job.call == CallId::SetVar ? Arg<CallId::SetVar, 1>(job) : Arg<CallId::DPSetVar, 2>(job));
             const std::size_t before = m_posts.size();
             Finish(h, ok ? 1 : 0);
             if (m_posts.size() > before) std::rotate(m_posts.begin() + static_cast<std::ptrdiff_t>(mark), m_posts.end() - 1, m_posts.end());
@@ -808,7 +812,6 @@ std::wstring SimController::StartRefusal() const {
 
 void SimController::CompleteProgram(Job& job) {
     const std::int16_t h = job.handle;
-    const auto s = [&](std::size_t i) { return i < job.s.size() ? job.s[i] : std::wstring(); };
     const std::wstring origin(kCallNames[static_cast<std::size_t>(job.call)].begin(),
                               kCallNames[static_cast<std::size_t>(job.call)].end());
     const auto refuse = [&](const std::wstring& why) { FinishWithMessage(h, why, kMsgRefused, origin, MsgKind::Acknowledge); };
@@ -830,7 +833,7 @@ void SimController::CompleteProgram(Job& job) {
     switch (job.call) {
         case CallId::Select:
         case CallId::Run: {
-            const std::wstring why = m_program.Select(s(0), s(1));
+            const std::wstring why = m_program.Select(Arg<CallId::Select, 0>(job), Arg<CallId::Select, 1>(job));
             if (!why.empty()) return refuse(why);
             RemoveHaltMessage();
             ReleaseRun();
@@ -852,7 +855,7 @@ void SimController::CompleteProgram(Job& job) {
             return Finish(h, 1);
         case CallId::StopOff: m_stopHeld = false; return Finish(h, 1);
         case CallId::StopSteu: {
-            const std::wstring option = Upper(s(0));
+            const std::wstring option = Upper(Arg<CallId::StopSteu, 0>(job));
             if (option != L"" && option != L"PROG" && option != L"ALL") return Finish(h, 0);
             if (m_program.State() == ProgState::Active) HaltProgram();
             return Finish(h, 1);
@@ -861,7 +864,7 @@ void SimController::CompleteProgram(Job& job) {
         case CallId::CancelSteu: {
             bool force = false;
             if (job.call == CallId::CancelSteu) {
-                const std::wstring option = Upper(s(0));
+                const std::wstring option = Upper(Arg<CallId::CancelSteu, 0>(job));
                 if (option != L"" && option != L"FORCE") return Finish(h, 0);
                 force = option == L"FORCE";
             }
@@ -1008,19 +1011,17 @@ std::int32_t SimController::FetchMouse(std::int16_t h, std::span<const LinkArg> 
 
 void SimController::CompleteMisc(Job& job) {
     const std::int16_t h = job.handle;
-    const auto n = [&](std::size_t i) { return i < job.n.size() ? job.n[i] : 0; };
-    const auto s = [&](std::size_t i) { return i < job.s.size() ? job.s[i] : std::wstring(); };
     switch (job.call) {
         case CallId::AsyncConfirm: {
-            const SimMessage* m = m_messages.Find(static_cast<std::uint32_t>(n(0)));
+            const SimMessage* m = m_messages.Find(Arg<CallId::AsyncConfirm, 0>(job));
             if (m == nullptr || !SimMessageBuffer::Confirmable(*m)) return Finish(h, 0);
             ConfirmMessage(m->handle);
             return Finish(h, 1);
         }
-        case CallId::AsyncAnswer: return Finish(h, AnswerDialog(static_cast<std::uint32_t>(n(0)), n(1)) ? 1 : 0);
+        case CallId::AsyncAnswer: return Finish(h, AnswerDialog(Arg<CallId::AsyncAnswer, 0>(job), Arg<CallId::AsyncAnswer, 1>(job)) ? 1 : 0);
         case CallId::Confirm: {
             // 0 confirms every confirmable message, another number those with that number.
-            const std::int64_t number = n(0);
+            const std::int64_t number = Arg<CallId::Confirm, 0>(job);
             if (number < 0) return Finish(h, 0);
             std::vector<std::uint32_t> handles;
             for (const auto& m : m_messages.All()) {
@@ -1039,11 +1040,11 @@ void SimController::CompleteMisc(Job& job) {
             }
             return Finish(h, 1);
         case CallId::DisableStart: {
-            const std::int64_t flag = n(0);
-            if ((flag != 0 && flag != 1) || s(0).size() > kMaxReason) return Finish(h, 0);
+            const std::int64_t flag = Arg<CallId::DisableStart, 0>(job);
+            if ((flag != 0 && flag != 1) || Arg<CallId::DisableStart, 1>(job).size() > kMaxReason) return Finish(h, 0);
             m_startDisabled = flag == 1;
             if (m_startDisabled) {
-                m_disableReason = s(0);
+                m_disableReason = Arg<CallId::DisableStart, 1>(job);
                 if (m_disableMessage != 0) RemoveMessage(m_disableMessage);
                 m_disableMessage = AddMessage(MsgKind::State, kMsgStartDisabled, L"Start disabled", m_disableReason);
             } else if (m_disableMessage != 0) {
@@ -1063,7 +1064,7 @@ void SimController::CompleteMisc(Job& job) {
             m_powered = false;
             return;
         case CallId::IORestart: {
-            const std::int64_t bus = n(0);
+            const std::int64_t bus = Arg<CallId::IORestart, 0>(job);
             if (bus < 0 || bus > 4) return Finish(h, 0);
             m_busMask |= bus == 0 ? 0xF : 1 << (bus - 1);
             return Finish(h, 1);
@@ -1071,7 +1072,7 @@ void SimController::CompleteMisc(Job& job) {
         case CallId::IOBusInfo: return Finish(h, 1, {}, m_busMask);
         case CallId::GetActiveInterface: return Finish(h, 1, {}, m_activeInterface);
         case CallId::SetActiveInterface: {
-            const std::int64_t v = n(0);
+            const std::int64_t v = Arg<CallId::SetActiveInterface, 0>(job);
             if (v != 0 && v != 1) return Finish(h, 0);
             const bool changed = m_activeInterface != v;
             m_activeInterface = static_cast<std::int32_t>(v);
@@ -1087,7 +1088,7 @@ void SimController::CompleteMisc(Job& job) {
             m_standing[h] = {Watch::Interface, {}};
             return Finish(h, 1, {}, m_activeInterface);
         case CallId::Tandix: {
-            const std::int64_t v = n(0);
+            const std::int64_t v = Arg<CallId::Tandix, 0>(job);
             if (v != eTandixOff && v != eTandixOn) return Finish(h, 0);
             if (v == eTandixOn && m_tandixConfig == 0) {
                 return FinishWithMessage(h, L"Tandix is not configured: set its configuration first", kMsgRefused,
@@ -1098,7 +1099,7 @@ void SimController::CompleteMisc(Job& job) {
         }
         case CallId::TandixGetConfig: return Finish(h, 1, {}, m_tandixConfig);
         case CallId::TandixSetConfig: {
-            const std::int64_t v = n(0);
+            const std::int64_t v = Arg<CallId::TandixSetConfig, 0>(job);
             if (v != 0 && v != 1) return Finish(h, 0);
             m_tandixConfig = static_cast<std::int32_t>(v);
             if (v == 0) SetState(L"$TANDIX", L"#OFF");
@@ -1115,7 +1116,7 @@ void SimController::CompleteExec(Job& job) {
         AddMessage(MsgKind::Info, kMsgExecAnswer, L"Answer " + std::to_wstring(job.answer) + L": " + caption, job.question);
         return Finish(h, 1);
     }
-    const std::wstring line = job.s.empty() ? std::wstring() : job.s[0];
+    const std::wstring line = Arg<CallId::EditExec, 0>(job);
     ExecCommand cmd;
     std::wstring why;
     if (!ParseExec(line, cmd, why)) return FinishWithMessage(h, why, kMsgExecError, L"EditExec", MsgKind::Acknowledge);

@@ -17,6 +17,7 @@
 
 #include "link/plexa.h"
 #include "sim/config.h"
+#include "sim/engine/job.h"
 #include "sim/model/module_language.h"
 #include "sim/model/exec_language.h"
 #include "sim/model/files.h"
@@ -85,22 +86,6 @@ private:
         std::int16_t values[6] = {};  // [0]: key switch, answer, percent
     };
 
-    struct Job {
-        std::int16_t handle = 0;
-        CallId call{};
-        Clock::time_point due;
-        std::vector<std::wstring> s;
-        std::vector<std::int64_t> n;
-        // The i-th text and number argument; missing ones read as empty.
-        std::wstring S(std::size_t i) const { return i < s.size() ? s[i] : std::wstring(); }
-        std::int64_t N(std::size_t i) const { return i < n.size() ? n[i] : 0; }
-        std::vector<StringArray> lists;
-        std::vector<BoolArray> flags;
-        ByteArray bytes;
-        int answer = -1;  // an answered "ask" of EditExec
-        std::wstring question;
-        std::vector<std::wstring> answers;
-    };
 
     enum class Watch { Variable, Interface, Volume, Item, Info, Code };
     struct Standing {

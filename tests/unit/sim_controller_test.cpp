@@ -51,29 +51,12 @@ public:
     std::int16_t Request(CallId id, std::wstring a = {}, std::wstring b = {}, std::wstring c = {}) {
         std::vector<LinkArg> args;
         for (auto* s : {&a, &b, &c}) args.push_back(MakeArg<const std::wstring&>(*s));
-        return static_cast<std::int16_t>(sim.Invoke(id, std::span(args).first(Arity(id)), now));
+        const std::size_t arity = std::min<std::size_t>(kCallArity[static_cast<std::size_t>(id)], args.size());
+        return static_cast<std::int16_t>(sim.Invoke(id, std::span(args).first(arity), now));
     }
     std::int16_t RequestNum(CallId id, std::int32_t v) {
         const LinkArg a[] = {MakeArg<std::int32_t>(v)};
         return static_cast<std::int16_t>(sim.Invoke(id, a, now));
-    }
-    static std::size_t Arity(CallId id) {
-        switch (id) {
-            case CallId::DPShowVar:
-            case CallId::DPSetVar:
-            case CallId::DPSetInfo: return 3;
-            case CallId::EditExec:
-            case CallId::StopSteu:
-            case CallId::CancelSteu: return 1;
-            case CallId::Start:
-            case CallId::StartOff:
-            case CallId::Stop:
-            case CallId::StopOff:
-            case CallId::Cancel:
-            case CallId::Reset:
-            case CallId::GetMessageBuffer: return 0;
-            default: return 2;
-        }
     }
 
     // A result call with one text out-value (or none).

@@ -303,66 +303,66 @@ void SimController::CompleteFiles(Job& job) {
     const auto fail = [&](const std::wstring& why) { Refuse(h, job.call, why); };
     switch (job.call) {
         case CallId::Dir: {
-            const auto p = ParsePath(job.S(0).empty() ? L"USER:/" : job.S(0));
-            if (!p || m_fs.Find(*p) == nullptr) return fail(L"No folder '" + job.S(0) + L"'");
-            return FinishWith(h, {ListDir(job.S(0), job.S(1))});
+            const auto p = ParsePath(Arg<CallId::Dir, 0>(job).empty() ? L"USER:/" : Arg<CallId::Dir, 0>(job));
+            if (!p || m_fs.Find(*p) == nullptr) return fail(L"No folder '" + Arg<CallId::Dir, 0>(job) + L"'");
+            return FinishWith(h, {ListDir(Arg<CallId::Dir, 0>(job), Arg<CallId::Dir, 1>(job))});
         }
         case CallId::DownLoad: {
             // Host file -> controller; option "N" keeps an existing item.
             std::vector<std::uint8_t> bytes;
             std::string why;
-            if (!m_host.Read(job.S(0), bytes, why)) return fail(L"Host file '" + job.S(0) + L"': " + TextFromBytes(why));
-            std::wstring target = job.S(1);
-            std::wstring base = job.S(0);
+            if (!m_host.Read(Arg<CallId::DownLoad, 0>(job), bytes, why)) return fail(L"Host file '" + Arg<CallId::DownLoad, 0>(job) + L"': " + TextFromBytes(why));
+            std::wstring target = Arg<CallId::DownLoad, 1>(job);
+            std::wstring base = Arg<CallId::DownLoad, 0>(job);
             base = base.substr(base.find_last_of(L"/\\") == std::wstring::npos ? 0 : base.find_last_of(L"/\\") + 1);
             if (target.empty()) target = L"USER:/" + base;
             else if (const SimItem* t = m_fs.Find(target); t != nullptr && t->type == ItemType::Folder) target += L"/" + base;
-            if (!m_fs.Write(target, bytes, !Contains(job.S(2), L'N'), Stamp())) return fail(m_fs.Why());
+            if (!m_fs.Write(target, bytes, !Contains(Arg<CallId::DownLoad, 2>(job), L'N'), Stamp())) return fail(m_fs.Why());
             return Finish(h, 1);
         }
         case CallId::UpLoad: {
             // Controller -> host file; option "N" keeps an existing host file.
             std::wstring full;
-            const SimItem* item = m_fs.Find(job.S(0));
-            if (item == nullptr) item = Module(job.S(0), full);
-            if (item == nullptr || item->type == ItemType::Folder) return fail(L"No file '" + job.S(0) + L"'");
-            std::wstring target = job.S(1);
+            const SimItem* item = m_fs.Find(Arg<CallId::UpLoad, 0>(job));
+            if (item == nullptr) item = Module(Arg<CallId::UpLoad, 0>(job), full);
+            if (item == nullptr || item->type == ItemType::Folder) return fail(L"No file '" + Arg<CallId::UpLoad, 0>(job) + L"'");
+            std::wstring target = Arg<CallId::UpLoad, 1>(job);
             if (target.empty() || target.back() == L'/' || target.back() == L'\\') target += item->name;
             std::string why;
-            if (!m_host.Write(target, ContentBytes(*item), !Contains(job.S(2), L'N'), why))
+            if (!m_host.Write(target, ContentBytes(*item), !Contains(Arg<CallId::UpLoad, 2>(job), L'N'), why))
                 return fail(L"Host file '" + target + L"': " + TextFromBytes(why));
             return Finish(h, 1);
         }
         case CallId::Copy:
-            if (!m_fs.Copy(job.S(0), job.S(1), !Contains(job.S(2), L'N'), Stamp())) return fail(m_fs.Why());
+            if (!m_fs.Copy(Arg<CallId::Copy, 0>(job), Arg<CallId::Copy, 1>(job), !Contains(Arg<CallId::Copy, 2>(job), L'N'), Stamp())) return fail(m_fs.Why());
             return Finish(h, 1);
         case CallId::Delete: {
             // Option "R" takes a folder with everything in it.
-            const auto p = ParsePath(job.S(0));
+            const auto p = ParsePath(Arg<CallId::Delete, 0>(job));
             if (p && !p->parts.empty()) {
                 if (const std::wstring busy = InUse(p->Text()); !busy.empty()) return fail(busy);
             }
-            if (!m_fs.Destroy(job.S(0), Contains(job.S(1), L'R'))) return fail(m_fs.Why());
+            if (!m_fs.Destroy(Arg<CallId::Delete, 0>(job), Contains(Arg<CallId::Delete, 1>(job), L'R'))) return fail(m_fs.Why());
             return Finish(h, 1);
         }
         case CallId::ChangeAccess:
         case CallId::ChangeUser:
         case CallId::ChangeComment: {
-            const auto p = ParsePath(job.S(0));
+            const auto p = ParsePath(Arg<CallId::ChangeAccess, 0>(job));
             SimItem* item = p && !p->parts.empty() ? m_fs.Find(*p) : nullptr;
-            if (item == nullptr) return fail(L"No item '" + job.S(0) + L"'");
+            if (item == nullptr) return fail(L"No item '" + Arg<CallId::ChangeAccess, 0>(job) + L"'");
             if (item->attributes & attr::kSystem) return fail(p->Text() + L" belongs to the controller");
             if (job.call == CallId::ChangeAccess) {
-                const std::wstring access = Upper(job.S(1));
+                const std::wstring access = Upper(Arg<CallId::ChangeAccess, 1>(job));
                 if (access == L"R") item->attributes |= attr::kReadOnly;
                 else if (access == L"RW" || access == L"W") item->attributes &= ~attr::kReadOnly;
-                else return fail(L"Access is R or RW, not '" + job.S(1) + L"'");
+                else return fail(L"Access is R or RW, not '" + Arg<CallId::ChangeAccess, 1>(job) + L"'");
             } else if (job.call == CallId::ChangeUser) {
-                if (job.S(1).size() > kMaxUser) return fail(L"User name longer than 32 characters");
-                item->user = job.S(1);
+                if (Arg<CallId::ChangeAccess, 1>(job).size() > kMaxUser) return fail(L"User name longer than 32 characters");
+                item->user = Arg<CallId::ChangeAccess, 1>(job);
             } else {
-                if (job.S(1).size() > kMaxText) return fail(L"Comment longer than 256 characters");
-                item->comment = job.S(1);
+                if (Arg<CallId::ChangeAccess, 1>(job).size() > kMaxText) return fail(L"Comment longer than 256 characters");
+                item->comment = Arg<CallId::ChangeAccess, 1>(job);
             }
             m_fs.Touch(p->Text(), change::kProperties);
             return Finish(h, 1);
@@ -408,32 +408,36 @@ void SimController::CompleteEditor(Job& job) {
         case CallId::OCEditDeleteBlock: {
             // The module is opened, edited and saved in one.
             std::wstring full, why;
-            SimItem* item = EditableModule(job.S(0), job.N(0), full, why);
+            SimItem* item = EditableModule(Arg<CallId::OCEditInsert, 1>(job), Arg<CallId::OCEditInsert, 0>(job), full, why);
             if (item == nullptr) return fail(why);
             auto& lines = item->lines;
             const auto size = static_cast<std::int64_t>(lines.size());
-            const std::int64_t line = job.N(1);
+            const std::int64_t line = job.call == CallId::OCEditRedecl ? 0 : Arg<CallId::OCEditInsert, 2>(job);
             std::uint32_t mask = change::kChanged;
             switch (job.call) {
                 case CallId::OCEditInsert:
                 case CallId::OCEditInsertBlock: {
                     if (line < 0 || line > size + 1) return fail(L"No line " + std::to_wstring(line) + L" in " + full);
                     const std::size_t at = line == 0 ? lines.size() : static_cast<std::size_t>(line - 1);
-                    if (job.call == CallId::OCEditInsert) lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), job.S(1));
-                    else if (!job.lists.empty()) lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), job.lists[0].begin(), job.lists[0].end());
+                    if (job.call == CallId::OCEditInsert) {
+                        lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), Arg<CallId::OCEditInsert, 3>(job));
+                    } else {
+                        const StringArray& block = Arg<CallId::OCEditInsertBlock, 3>(job);
+                        lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), block.begin(), block.end());
+                    }
                     mask = change::kInserted;
                     break;
                 }
                 case CallId::OCEditChange:
                     if (line < 1 || line > size) return fail(L"No line " + std::to_wstring(line) + L" in " + full);
-                    lines[static_cast<std::size_t>(line - 1)] = job.S(1);
+                    lines[static_cast<std::size_t>(line - 1)] = Arg<CallId::OCEditChange, 3>(job);
                     break;
                 case CallId::OCEditRedecl:
-                    if (!redeclare(lines, job.S(1))) return fail(L"Cannot redeclare " + full + L" as '" + job.S(1) + L"'");
+                    if (!redeclare(lines, Arg<CallId::OCEditRedecl, 2>(job))) return fail(L"Cannot redeclare " + full + L" as '" + Arg<CallId::OCEditRedecl, 2>(job) + L"'");
                     break;
                 case CallId::OCEditDelete:
                 case CallId::OCEditDeleteBlock: {
-                    const std::int64_t count = job.call == CallId::OCEditDelete ? 1 : job.N(2);
+                    const std::int64_t count = job.call == CallId::OCEditDelete ? 1 : Arg<CallId::OCEditDeleteBlock, 3>(job);
                     if (line < 1 || count < 1 || line + count - 1 > size)
                         return fail(L"No lines " + std::to_wstring(line) + L".." + std::to_wstring(line + count - 1) + L" in " + full);
                     lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(line - 1),
@@ -451,7 +455,7 @@ void SimController::CompleteEditor(Job& job) {
         case CallId::EditOpen: {
             if (m_editor != 0 && Code(m_editor) != nullptr) return fail(L"The editor holds " + m_code[m_editor].path + L": close it first");
             std::wstring full, why;
-            SimItem* item = EditableModule(job.S(0), job.N(0), full, why);
+            SimItem* item = EditableModule(Arg<CallId::EditOpen, 1>(job), Arg<CallId::EditOpen, 0>(job), full, why);
             if (item == nullptr) return fail(why);
             if (m_code.size() >= kMaxOpenCode) return fail(L"Too many modules open");
             m_nextCode = m_nextCode >= INT32_MAX ? 1 : m_nextCode + 1;
@@ -475,7 +479,7 @@ void SimController::CompleteEditor(Job& job) {
     switch (job.call) {
         case CallId::EditClose: {
             // 0 keeps the changes; any other number throws them away.
-            if (job.N(0) != 0 && item->lines != code->original) {
+            if (Arg<CallId::EditClose, 0>(job) != 0 && item->lines != code->original) {
                 item->lines = code->original;
                 EditLines(*code, change::kWritten);
             }
@@ -486,37 +490,37 @@ void SimController::CompleteEditor(Job& job) {
         }
         case CallId::EditInsert: {
             // Before the line given; 0 or one past the end appends.
-            const std::int64_t line = job.N(0);
+            const std::int64_t line = Arg<CallId::EditInsert, 0>(job);
             if (line < 0 || line > static_cast<std::int64_t>(item->lines.size()) + 1) return fail(L"No line " + std::to_wstring(line));
             const std::size_t at = line == 0 ? item->lines.size() : static_cast<std::size_t>(line - 1);
-            item->lines.insert(item->lines.begin() + static_cast<std::ptrdiff_t>(at), job.S(0));
+            item->lines.insert(item->lines.begin() + static_cast<std::ptrdiff_t>(at), Arg<CallId::EditInsert, 1>(job));
             EditLines(*code, change::kInserted);
             return Finish(h, 1);
         }
         case CallId::EditChange: {
-            const auto at = lineOf(job.N(0));
-            if (!at) return fail(L"No line " + std::to_wstring(job.N(0)));
-            item->lines[*at] = job.S(0);
+            const auto at = lineOf(Arg<CallId::EditChange, 0>(job));
+            if (!at) return fail(L"No line " + std::to_wstring(Arg<CallId::EditChange, 0>(job)));
+            item->lines[*at] = Arg<CallId::EditChange, 1>(job);
             EditLines(*code, change::kChanged);
             return Finish(h, 1);
         }
         case CallId::EditDelete: {
-            const auto at = lineOf(job.N(0));
-            if (!at) return fail(L"No line " + std::to_wstring(job.N(0)));
+            const auto at = lineOf(Arg<CallId::EditDelete, 0>(job));
+            if (!at) return fail(L"No line " + std::to_wstring(Arg<CallId::EditDelete, 0>(job)));
             item->lines.erase(item->lines.begin() + static_cast<std::ptrdiff_t>(*at));
             EditLines(*code, change::kDeleted);
             return Finish(h, 1);
         }
         case CallId::EditRedecl:
-            if (!redeclare(item->lines, job.S(0))) return fail(L"Cannot redeclare as '" + job.S(0) + L"'");
+            if (!redeclare(item->lines, Arg<CallId::EditRedecl, 0>(job))) return fail(L"Cannot redeclare as '" + Arg<CallId::EditRedecl, 0>(job) + L"'");
             EditLines(*code, change::kChanged);
             return Finish(h, 1);
         case CallId::EditPrint: {
             // 0 prints the whole module; in description mode only the declaration, block
             // heads and comments.
-            if (job.N(0) != 0) {
-                const auto at = lineOf(job.N(0));
-                if (!at) return fail(L"No line " + std::to_wstring(job.N(0)));
+            if (Arg<CallId::EditPrint, 0>(job) != 0) {
+                const auto at = lineOf(Arg<CallId::EditPrint, 0>(job));
+                if (!at) return fail(L"No line " + std::to_wstring(Arg<CallId::EditPrint, 0>(job)));
                 return FinishWith(h, {item->lines[*at]});
             }
             std::wstring text;
@@ -534,15 +538,15 @@ void SimController::CompleteEditor(Job& job) {
             return FinishWith(h, {text});
         }
         case CallId::EditDescrMode:
-            if (job.N(0) != 0 && job.N(0) != 1) return fail(L"Description mode is 0 or 1");
-            m_descrMode = job.N(0) == 1;
+            if (Arg<CallId::EditDescrMode, 0>(job) != 0 && Arg<CallId::EditDescrMode, 0>(job) != 1) return fail(L"Description mode is 0 or 1");
+            m_descrMode = Arg<CallId::EditDescrMode, 0>(job) == 1;
             return Finish(h, 1);
         case CallId::EditAnalyse: {
             // A module name, or the editor's module when empty.
             std::wstring full;
-            SimItem* target = job.S(0).empty() ? item : Module(job.S(0), full);
-            if (job.S(0).empty() && code != nullptr) full = code->path;
-            if (target == nullptr) return fail(job.S(0).empty() ? L"The editor holds no module" : L"No module '" + job.S(0) + L"'");
+            SimItem* target = Arg<CallId::EditAnalyse, 0>(job).empty() ? item : Module(Arg<CallId::EditAnalyse, 0>(job), full);
+            if (Arg<CallId::EditAnalyse, 0>(job).empty() && code != nullptr) full = code->path;
+            if (target == nullptr) return fail(Arg<CallId::EditAnalyse, 0>(job).empty() ? L"The editor holds no module" : L"No module '" + Arg<CallId::EditAnalyse, 0>(job) + L"'");
             if (auto why = Analyse(full, *target)) return fail(*why);
             return Finish(h, 1);
         }
@@ -599,20 +603,20 @@ void SimController::CompleteItems(Job& job) {
 
     switch (job.call) {
         case CallId::GetActiveModule:
-            if (!job.S(0).empty() && Upper(job.S(0)) != L"ARM_1") return fail(L"No robot '" + job.S(0) + L"'");
+            if (!Arg<CallId::GetActiveModule, 0>(job).empty() && Upper(Arg<CallId::GetActiveModule, 0>(job)) != L"ARM_1") return fail(L"No robot '" + Arg<CallId::GetActiveModule, 0>(job) + L"'");
             return FinishWith(h, {ActiveModule()});
         case CallId::VolumeGetProp: {
-            const SimVolume* v = m_fs.Volume(job.S(0));
-            if (v == nullptr) return fail(L"No volume '" + job.S(0) + L"'");
+            const SimVolume* v = m_fs.Volume(Arg<CallId::VolumeGetProp, 0>(job));
+            if (v == nullptr) return fail(L"No volume '" + Arg<CallId::VolumeGetProp, 0>(job) + L"'");
             const std::int64_t used = m_fs.Used(*v);
             return FinishWith(h, {v->label, std::int64_t{v->type}, v->capacity, used, v->capacity - used});
         }
         case CallId::VolumeSetName:
-            if (!m_fs.SetLabel(job.S(0), job.S(1))) return fail(m_fs.Why());
+            if (!m_fs.SetLabel(Arg<CallId::VolumeSetName, 0>(job), Arg<CallId::VolumeSetName, 1>(job))) return fail(m_fs.Why());
             return Finish(h, 1);
         case CallId::VolumeFormat: {
-            const SimVolume* v = m_fs.Volume(job.S(0));
-            if (v == nullptr) return fail(L"No volume '" + job.S(0) + L"'");
+            const SimVolume* v = m_fs.Volume(Arg<CallId::VolumeFormat, 0>(job));
+            if (v == nullptr) return fail(L"No volume '" + Arg<CallId::VolumeFormat, 0>(job) + L"'");
             const std::wstring prefix = v->name + L":/";
             for (const auto& [ch, c] : m_code) {
                 if (c.path.rfind(prefix, 0) == 0) return fail(c.path + L" is open");
@@ -620,7 +624,7 @@ void SimController::CompleteItems(Job& job) {
             if (SelectedModule().rfind(prefix, 0) == 0) return fail(SelectedModule() + L" is the selected program");
             // Both kinds of format clear the volume here; the flag (quick) only saves time on
             // a real controller.
-            if (!m_fs.Format(job.S(0), job.S(1))) return fail(m_fs.Why());
+            if (!m_fs.Format(Arg<CallId::VolumeFormat, 0>(job), Arg<CallId::VolumeFormat, 1>(job))) return fail(m_fs.Why());
             for (auto it = m_errors.begin(); it != m_errors.end();) it = it->first.rfind(prefix, 0) == 0 ? m_errors.erase(it) : std::next(it);
             return Finish(h, 1);
         }
@@ -631,9 +635,9 @@ void SimController::CompleteItems(Job& job) {
         }
         case CallId::GetFullName: {
             std::wstring full;
-            if (find(job.S(0), full) == nullptr) {
-                const auto hits = m_fs.Search(job.S(0));
-                if (hits.empty() || job.S(0).empty()) return fail(L"No item '" + job.S(0) + L"'");
+            if (find(Arg<CallId::GetFullName, 0>(job), full) == nullptr) {
+                const auto hits = m_fs.Search(Arg<CallId::GetFullName, 0>(job));
+                if (hits.empty() || Arg<CallId::GetFullName, 0>(job).empty()) return fail(L"No item '" + Arg<CallId::GetFullName, 0>(job) + L"'");
                 full = hits.front();
             }
             return FinishWith(h, {full});
@@ -642,8 +646,8 @@ void SimController::CompleteItems(Job& job) {
 
         case CallId::ItemGetProp: {
             std::wstring full;
-            SimItem* item = find(job.S(0), full);
-            if (item == nullptr) return fail(L"No item '" + job.S(0) + L"'");
+            SimItem* item = find(Arg<CallId::ItemGetProp, 0>(job), full);
+            if (item == nullptr) return fail(L"No item '" + Arg<CallId::ItemGetProp, 0>(job) + L"'");
             const std::int64_t mode = OpenMode(full);
             return FinishWith(h, {std::int64_t{static_cast<std::int32_t>(item->type)}, full, std::int64_t{item->attributes},
                                   ItemSize(*item), Stamped{item->created}, Stamped{item->modified}, Stamped{item->accessed},
@@ -652,10 +656,10 @@ void SimController::CompleteItems(Job& job) {
         case CallId::ItemGetCRC: {
             // Flag 1: for a module, code and data list together.
             std::wstring full;
-            SimItem* item = find(job.S(0), full);
-            if (item == nullptr || item->type == ItemType::Folder) return fail(L"No file '" + job.S(0) + L"'");
+            SimItem* item = find(Arg<CallId::ItemGetCRC, 0>(job), full);
+            if (item == nullptr || item->type == ItemType::Folder) return fail(L"No file '" + Arg<CallId::ItemGetCRC, 0>(job) + L"'");
             std::vector<std::uint8_t> bytes = ContentBytes(*item);
-            if (job.N(0) == 1 && item->type == ItemType::Module) {
+            if (Arg<CallId::ItemGetCRC, 1>(job) == 1 && item->type == ItemType::Module) {
                 if (const SimItem* data = m_fs.Find(full.substr(0, full.size() - 4) + L".DAT")) {
                     const auto more = ContentBytes(*data);
                     bytes.insert(bytes.end(), more.begin(), more.end());
@@ -665,35 +669,35 @@ void SimController::CompleteItems(Job& job) {
         }
         case CallId::ItemSetName: {
             std::wstring full;
-            if (find(job.S(0), full) == nullptr) return fail(L"No item '" + job.S(0) + L"'");
+            if (find(Arg<CallId::ItemSetName, 0>(job), full) == nullptr) return fail(L"No item '" + Arg<CallId::ItemSetName, 0>(job) + L"'");
             if (const std::wstring busy = InUse(full); !busy.empty()) return fail(busy);
-            if (!m_fs.Rename(full, job.S(1), Stamp())) return fail(m_fs.Why());
+            if (!m_fs.Rename(full, Arg<CallId::ItemSetName, 1>(job), Stamp())) return fail(m_fs.Why());
             return Finish(h, 1);
         }
         case CallId::ItemSetAttribute: {
             std::wstring full;
-            SimItem* item = find(job.S(0), full);
-            if (item == nullptr) return fail(L"No item '" + job.S(0) + L"'");
-            const auto mask = static_cast<std::uint32_t>(job.N(0));
+            SimItem* item = find(Arg<CallId::ItemSetAttribute, 0>(job), full);
+            if (item == nullptr) return fail(L"No item '" + Arg<CallId::ItemSetAttribute, 0>(job) + L"'");
+            const auto mask = Arg<CallId::ItemSetAttribute, 1>(job);
             if (item->attributes & attr::kSystem) return fail(full + L" belongs to the controller");
             if (mask & ~attr::kSettable) return fail(L"Attribute bits 0x4 and 0x8 are the controller's");
-            item->attributes = (item->attributes & ~mask) | (static_cast<std::uint32_t>(job.N(1)) & mask);
+            item->attributes = (item->attributes & ~mask) | (Arg<CallId::ItemSetAttribute, 2>(job) & mask);
             m_fs.Touch(full, change::kProperties);
             return Finish(h, 1);
         }
         case CallId::ItemNameList: {
             // Type mask: bit 1 << type (0 = every type); flag 1 lists everything below, with
             // paths relative to the folder. Folders end with '/'.
-            const auto p = ParsePath(job.S(0).empty() ? L"USER:/" : job.S(0));
+            const auto p = ParsePath(Arg<CallId::ItemNameList, 0>(job).empty() ? L"USER:/" : Arg<CallId::ItemNameList, 0>(job));
             const SimItem* folder = p ? m_fs.Find(*p) : nullptr;
-            if (folder == nullptr || folder->type != ItemType::Folder) return fail(L"No folder '" + job.S(0) + L"'");
-            const auto types = static_cast<std::uint32_t>(job.N(0));
+            if (folder == nullptr || folder->type != ItemType::Folder) return fail(L"No folder '" + Arg<CallId::ItemNameList, 0>(job) + L"'");
+            const auto types = Arg<CallId::ItemNameList, 1>(job);
             StringArray names;
             const std::function<void(const SimItem&, const std::wstring&)> walk = [&](const SimItem& f, const std::wstring& prefix) {
                 for (const auto& [key, child] : f.children) {
                     const std::wstring name = prefix + child->name + (child->type == ItemType::Folder ? L"/" : L"");
                     if (types == 0 || (types & (1u << static_cast<std::uint32_t>(child->type)))) names.push_back(name);
-                    if (job.N(1) == 1 && child->type == ItemType::Folder) walk(*child, name);
+                    if (Arg<CallId::ItemNameList, 2>(job) == 1 && child->type == ItemType::Folder) walk(*child, name);
                 }
             };
             walk(*folder, L"");
@@ -702,13 +706,13 @@ void SimController::CompleteItems(Job& job) {
         case CallId::ItemCreate: {
             // (folder, name, type, part, comment, flags): a module (type 1) of part 0 gets code
             // and data list, part 1 code only, part 2 the data list only; flag 1 replaces.
-            const auto type = static_cast<std::int32_t>(job.N(0));
-            const auto part = job.N(1);
+            const auto type = static_cast<std::int32_t>(Arg<CallId::ItemCreate, 2>(job));
+            const auto part = Arg<CallId::ItemCreate, 3>(job);
             if (type < 0 || type > 3) return fail(L"Item type is 0 (folder) to 3 (file)");
             if (part < 0 || part > 2) return fail(L"Module part is 0 (both), 1 (code) or 2 (data)");
-            std::wstring name = job.S(1);
-            const bool replace = (job.N(2) & 1) != 0;
-            const std::wstring base = job.S(0) + L"/" + name;
+            std::wstring name = Arg<CallId::ItemCreate, 1>(job);
+            const bool replace = (Arg<CallId::ItemCreate, 5>(job) & 1) != 0;
+            const std::wstring base = Arg<CallId::ItemCreate, 0>(job) + L"/" + name;
             const auto p = ParsePath(base);
             if (!p || p->parts.empty() || name.empty() || name.find_first_of(L"/\\:") != std::wstring::npos ||
                 name.front() == L'.')
@@ -720,7 +724,7 @@ void SimController::CompleteItems(Job& job) {
                 SimItem* item = m_fs.Create(path, t, Stamp(), replace);
                 if (item == nullptr) return false;
                 item->lines = std::move(lines);
-                item->comment = job.S(2).substr(0, kMaxText);
+                item->comment = Arg<CallId::ItemCreate, 4>(job).substr(0, kMaxText);
                 item->user = L"operator";
                 item->analysedClean = t != ItemType::Folder && t != ItemType::File;
                 return true;
@@ -731,7 +735,7 @@ void SimController::CompleteItems(Job& job) {
                 if (const auto dot = stem.rfind(L'.'); dot != std::wstring::npos) stem.erase(dot);
                 std::wstring path = base;
                 if (const auto dot = Upper(name).rfind(L'.'); dot != std::wstring::npos && TypeForName(name) != ItemType::File)
-                    path = job.S(0) + L"/" + name.substr(0, dot);
+                    path = Arg<CallId::ItemCreate, 0>(job) + L"/" + name.substr(0, dot);
                 const bool code = type == 1 && part != 2;
                 const bool data = type == 2 || part != 1;
                 // Both parts or neither: check the second before making the first.
@@ -751,10 +755,10 @@ void SimController::CompleteItems(Job& job) {
         case CallId::ItemDestroy: {
             // A module name without extension takes both parts; flag 1 takes a full folder.
             std::wstring full;
-            SimItem* item = find(job.S(0), full);
-            if (item == nullptr) return fail(L"No item '" + job.S(0) + L"'");
+            SimItem* item = find(Arg<CallId::ItemDestroy, 0>(job), full);
+            if (item == nullptr) return fail(L"No item '" + Arg<CallId::ItemDestroy, 0>(job) + L"'");
             std::vector<std::wstring> doomed{full};
-            if (TypeForName(job.S(0)) == ItemType::File && item->type == ItemType::Module) {
+            if (TypeForName(Arg<CallId::ItemDestroy, 0>(job)) == ItemType::File && item->type == ItemType::Module) {
                 const std::wstring data = full.substr(0, full.size() - 4) + L".DAT";
                 if (m_fs.Find(data) != nullptr) doomed.push_back(data);
             }
@@ -762,7 +766,7 @@ void SimController::CompleteItems(Job& job) {
                 if (const std::wstring busy = InUse(d); !busy.empty()) return fail(busy);
             }
             for (const auto& d : doomed) {
-                if (!m_fs.Destroy(d, (job.N(0) & 1) != 0)) return fail(m_fs.Why());
+                if (!m_fs.Destroy(d, (Arg<CallId::ItemDestroy, 1>(job) & 1) != 0)) return fail(m_fs.Why());
                 m_errors.erase(d);
             }
             return Finish(h, 1);
@@ -770,32 +774,32 @@ void SimController::CompleteItems(Job& job) {
         case CallId::ItemCopy:
         case CallId::ItemMove: {
             std::wstring full;
-            if (find(job.S(0), full) == nullptr) return fail(L"No item '" + job.S(0) + L"'");
-            const bool replace = (job.N(0) & 1) != 0;
+            if (find(Arg<CallId::ItemCopy, 0>(job), full) == nullptr) return fail(L"No item '" + Arg<CallId::ItemCopy, 0>(job) + L"'");
+            const bool replace = (Arg<CallId::ItemCopy, 2>(job) & 1) != 0;
             if (job.call == CallId::ItemMove) {
                 if (const std::wstring busy = InUse(full); !busy.empty()) return fail(busy);
             }
-            const bool ok = job.call == CallId::ItemCopy ? m_fs.Copy(full, job.S(1), replace, Stamp()) : m_fs.Move(full, job.S(1), replace, Stamp());
+            const bool ok = job.call == CallId::ItemCopy ? m_fs.Copy(full, Arg<CallId::ItemCopy, 1>(job), replace, Stamp()) : m_fs.Move(full, Arg<CallId::ItemCopy, 1>(job), replace, Stamp());
             if (!ok) return fail(m_fs.Why());
             return Finish(h, 1);
         }
         case CallId::ItemCopySrcMem:
             // The bytes as given; a module's lines end with a zero byte or a line feed.
-            if (!m_fs.Write(job.S(0), job.bytes, (job.N(0) & 1) != 0, Stamp())) return fail(m_fs.Why());
+            if (!m_fs.Write(Arg<CallId::ItemCopySrcMem, 1>(job), Arg<CallId::ItemCopySrcMem, 0>(job), (Arg<CallId::ItemCopySrcMem, 2>(job) & 1) != 0, Stamp())) return fail(m_fs.Why());
             return Finish(h, 1);
         case CallId::ItemCopyDestMem: {
             std::wstring full;
-            SimItem* item = find(job.S(0), full);
-            if (item == nullptr || item->type == ItemType::Folder) return fail(L"No file '" + job.S(0) + L"'");
+            SimItem* item = find(Arg<CallId::ItemCopyDestMem, 0>(job), full);
+            if (item == nullptr || item->type == ItemType::Folder) return fail(L"No file '" + Arg<CallId::ItemCopyDestMem, 0>(job) + L"'");
             item->accessed = Stamp();
             return FinishWith(h, {MemoryBytes(*item)});
         }
         case CallId::ItemCompare: {
             std::wstring fa, fb;
-            const SimItem* a = find(job.S(0), fa);
-            const SimItem* b = find(job.S(1), fb);
-            if (a == nullptr || a->type == ItemType::Folder) return fail(L"No file '" + job.S(0) + L"'");
-            if (b == nullptr || b->type == ItemType::Folder) return fail(L"No file '" + job.S(1) + L"'");
+            const SimItem* a = find(Arg<CallId::ItemCompare, 0>(job), fa);
+            const SimItem* b = find(Arg<CallId::ItemCompare, 1>(job), fb);
+            if (a == nullptr || a->type == ItemType::Folder) return fail(L"No file '" + Arg<CallId::ItemCompare, 0>(job) + L"'");
+            if (b == nullptr || b->type == ItemType::Folder) return fail(L"No file '" + Arg<CallId::ItemCompare, 1>(job) + L"'");
             const auto ba = ContentBytes(*a), bb = ContentBytes(*b);
             const std::int64_t order = ba == bb ? 0 : (std::lexicographical_compare(ba.begin(), ba.end(), bb.begin(), bb.end()) ? -1 : 1);
             return FinishWith(h, {order});
@@ -804,7 +808,7 @@ void SimController::CompleteItems(Job& job) {
     }
 
     // Item execution: a module runs as the selected program.
-    const std::wstring target = job.S(0);
+    const std::wstring target = Arg<CallId::ItemCompare, 0>(job);
     std::wstring full;
     SimItem* item = job.call == CallId::AnalyseMode ? nullptr : find(target, full);
     const auto selectedOnly = [&]() -> bool {
@@ -821,12 +825,12 @@ void SimController::CompleteItems(Job& job) {
     const auto delegate = [&](CallId call, std::vector<std::wstring> strings) {
         Job as = job;
         as.call = call;
-        as.s = std::move(strings);
+        as.in.assign(strings.begin(), strings.end());
         CompleteProgram(as);
     };
     switch (job.call) {
         case CallId::AnalyseMode:
-            m_autoAnalyse = job.N(0) != 0;
+            m_autoAnalyse = Arg<CallId::AnalyseMode, 0>(job) != 0;
             return Finish(h, 1);
         case CallId::ItemAnalyse:
             if (item == nullptr || !item->IsText()) return fail(L"No module '" + target + L"'");
@@ -865,7 +869,7 @@ void SimController::CompleteItems(Job& job) {
             if (!m_vars.Exists(Upper(name) + L":CYCLES")) m_vars.Put(Upper(name) + L":CYCLES", L"0");
             m_selectedModule = full;
             m_selectedName = Upper(name);
-            return delegate(job.call == CallId::ItemRun ? CallId::Run : CallId::Select, {Upper(name), job.S(1)});
+            return delegate(job.call == CallId::ItemRun ? CallId::Run : CallId::Select, {Upper(name), Arg<CallId::ItemSelect, 1>(job)});
         }
         case CallId::ItemStart:
             if (!selectedOnly()) return;
@@ -894,12 +898,12 @@ void SimController::CompleteModuleCode(Job& job) {
     if (job.call == CallId::ModuleCodeOpen) {
         // (module, flags, edit mode, -, -): flag 1 opens the data list; mode 2 opens to view,
         // anything else to edit. The two texts say who opens it; the simulator keeps nothing of them.
-        std::wstring name = job.S(0);
-        if ((job.N(0) & 1) && TypeForName(name) == ItemType::File) name += L".DAT";
+        std::wstring name = Arg<CallId::ModuleCodeOpen, 0>(job);
+        if ((Arg<CallId::ModuleCodeOpen, 1>(job) & 1) && TypeForName(name) == ItemType::File) name += L".DAT";
         std::wstring full;
         SimItem* item = Module(name, full);
-        if (item == nullptr || !item->IsText()) return fail(L"No module '" + job.S(0) + L"'");
-        const bool edit = job.N(1) != 2;
+        if (item == nullptr || !item->IsText()) return fail(L"No module '" + Arg<CallId::ModuleCodeOpen, 0>(job) + L"'");
+        const bool edit = Arg<CallId::ModuleCodeOpen, 2>(job) != 2;
         if (edit && !m_fs.Writable(*item, full)) return fail(m_fs.Why());
         if (edit && OpenForEdit(full)) return fail(full + L" is open for editing");
         if (m_code.size() >= kMaxOpenCode) return fail(L"Too many modules open");
@@ -910,9 +914,10 @@ void SimController::CompleteModuleCode(Job& job) {
         return FinishWith(h, {std::int64_t{m_nextCode}});
     }
 
-    OpenCode* code = Code(job.N(0));
-    if (code == nullptr || m_code.find(static_cast<std::int32_t>(job.N(0)))->first == m_editor)
-        return fail(L"No module open under " + std::to_wstring(job.N(0)));
+    // Every other call of the family starts with the module code handle.
+    const std::int32_t handle = Arg<CallId::ModuleCodeGetProp, 0>(job);
+    OpenCode* code = Code(handle);
+    if (code == nullptr || m_code.find(handle)->first == m_editor) return fail(L"No module open under " + std::to_wstring(handle));
     SimItem* item = m_fs.Find(code->path);
     auto& lines = item->lines;
     const auto size = static_cast<std::int64_t>(lines.size());
@@ -936,19 +941,19 @@ void SimController::CompleteModuleCode(Job& job) {
             return FinishWith(h, {size, std::int64_t{item->type == ItemType::Data ? 2 : 1}});
         case CallId::ModuleCodeClose: {
             // Save flag 0 throws the changes away.
-            if (code->edit && job.N(1) == 0 && lines != code->original) {
+            if (code->edit && Arg<CallId::ModuleCodeClose, 1>(job) == 0 && lines != code->original) {
                 lines = code->original;
                 EditLines(*code, change::kWritten);
             }
             m_fs.Touch(code->path, change::kOpened);
-            m_code.erase(static_cast<std::int32_t>(job.N(0)));
+            m_code.erase(Arg<CallId::ModuleCodeClose, 0>(job));
             return Finish(h, 1);
         }
         case CallId::ModuleCodeGetLines: {
             // From the first line given (below 1: line 1), count lines (0 or less: to the end).
-            const std::int64_t first = std::max<std::int64_t>(1, job.N(1));
+            const std::int64_t first = std::max<std::int64_t>(1, Arg<CallId::ModuleCodeGetLines, 1>(job));
             if (first > size + 1) return fail(L"No line " + std::to_wstring(first) + L" in " + code->path);
-            const std::int64_t last = job.N(2) <= 0 ? size : std::min(size, first + job.N(2) - 1);
+            const std::int64_t last = Arg<CallId::ModuleCodeGetLines, 2>(job) <= 0 ? size : std::min(size, first + Arg<CallId::ModuleCodeGetLines, 2>(job) - 1);
             StringArray out(at(first), at(last + 1));
             item->accessed = Stamp();
             return FinishWith(h, {std::move(out)});
@@ -956,66 +961,67 @@ void SimController::CompleteModuleCode(Job& job) {
         case CallId::ModuleCodeInsertLines: {
             // Before the line given; 0 or past the end appends.
             if (!editable()) return;
-            const StringArray add = job.lists.empty() ? StringArray{} : job.lists[0];
-            const std::int64_t before = job.N(1) < 1 || job.N(1) > size ? size + 1 : job.N(1);
+            const StringArray& add = Arg<CallId::ModuleCodeInsertLines, 2>(job);
+            const std::int64_t before = Arg<CallId::ModuleCodeInsertLines, 1>(job) < 1 || Arg<CallId::ModuleCodeInsertLines, 1>(job) > size ? size + 1 : Arg<CallId::ModuleCodeInsertLines, 1>(job);
             lines.insert(at(before), add.begin(), add.end());
             EditLines(*code, change::kInserted);
             return Finish(h, 1);
         }
         case CallId::ModuleCodeDeleteLines:
-            if (!editable() || !range(job.N(1), job.N(2))) return;
-            lines.erase(at(job.N(1)), at(job.N(1) + job.N(2)));
+            if (!editable() || !range(Arg<CallId::ModuleCodeDeleteLines, 1>(job), Arg<CallId::ModuleCodeDeleteLines, 2>(job))) return;
+            lines.erase(at(Arg<CallId::ModuleCodeDeleteLines, 1>(job)), at(Arg<CallId::ModuleCodeDeleteLines, 1>(job) + Arg<CallId::ModuleCodeDeleteLines, 2>(job)));
             EditLines(*code, change::kDeleted);
             return Finish(h, 1);
         case CallId::ModuleCodeReplaceLines: {
             // The lines replaced come back.
-            if (!editable() || !range(job.N(1), job.N(2))) return;
-            StringArray old(at(job.N(1)), at(job.N(1) + job.N(2)));
-            const StringArray add = job.lists.empty() ? StringArray{} : job.lists[0];
-            lines.erase(at(job.N(1)), at(job.N(1) + job.N(2)));
-            lines.insert(at(job.N(1)), add.begin(), add.end());
+            if (!editable() || !range(Arg<CallId::ModuleCodeReplaceLines, 1>(job), Arg<CallId::ModuleCodeReplaceLines, 2>(job))) return;
+            StringArray old(at(Arg<CallId::ModuleCodeReplaceLines, 1>(job)), at(Arg<CallId::ModuleCodeReplaceLines, 1>(job) + Arg<CallId::ModuleCodeReplaceLines, 2>(job)));
+            const StringArray& add = Arg<CallId::ModuleCodeReplaceLines, 3>(job);
+            lines.erase(at(Arg<CallId::ModuleCodeReplaceLines, 1>(job)), at(Arg<CallId::ModuleCodeReplaceLines, 1>(job) + Arg<CallId::ModuleCodeReplaceLines, 2>(job)));
+            lines.insert(at(Arg<CallId::ModuleCodeReplaceLines, 1>(job)), add.begin(), add.end());
             EditLines(*code, change::kChanged);
             return FinishWith(h, {std::move(old)});
         }
         case CallId::ModuleCodeRedeclare:
             // (handle, name, parameters, -): an empty name keeps the name.
             if (!editable()) return;
-            if (!Redeclare(lines, job.S(0), std::wstring_view(job.S(1)))) return fail(L"Cannot redeclare " + code->path + L" as '" + job.S(0) + L"'");
+            if (!Redeclare(lines, Arg<CallId::ModuleCodeRedeclare, 1>(job), std::wstring_view(Arg<CallId::ModuleCodeRedeclare, 2>(job)))) return fail(L"Cannot redeclare " + code->path + L" as '" + Arg<CallId::ModuleCodeRedeclare, 1>(job) + L"'");
             EditLines(*code, change::kChanged);
             return Finish(h, 1);
         case CallId::ModuleCodeFind: {
-            // (handle, text, line, column, end line, end column, forward, whole word, match
-            // case, wrap) -> line, column, length, hits in the range; line 0: not found.
+            // -> line, column, length, hits in the range; line 0: not found.
+            constexpr CallId kFind = CallId::ModuleCodeFind;
+            enum : std::size_t { kText = 1, kLine, kColumn, kEndLine, kEndColumn, kForward, kWholeWord, kMatchCase, kWrap };
             FindOptions o;
-            o.line = static_cast<std::int32_t>(job.N(1));
-            o.column = static_cast<std::int32_t>(job.N(2));
-            o.endLine = static_cast<std::int32_t>(job.N(3));
-            o.endColumn = static_cast<std::int32_t>(job.N(4));
-            o.forward = job.N(5) != 0;
-            o.wholeWord = job.N(6) != 0;
-            o.matchCase = job.N(7) != 0;
-            o.wrap = job.N(8) != 0;
-            const FindHit hit = Find(lines, job.S(0), o);
+            o.line = Arg<kFind, kLine>(job);
+            o.column = Arg<kFind, kColumn>(job);
+            o.endLine = Arg<kFind, kEndLine>(job);
+            o.endColumn = Arg<kFind, kEndColumn>(job);
+            o.forward = Arg<kFind, kForward>(job) != 0;
+            o.wholeWord = Arg<kFind, kWholeWord>(job) != 0;
+            o.matchCase = Arg<kFind, kMatchCase>(job) != 0;
+            o.wrap = Arg<kFind, kWrap>(job) != 0;
+            const FindHit hit = Find(lines, Arg<kFind, kText>(job), o);
             return FinishWith(h, {std::int64_t{hit.line}, std::int64_t{hit.column}, std::int64_t{hit.length}, std::int64_t{hit.count}});
         }
         case CallId::ModuleCodeFindStruct: {
             // (handle, line, kind, enclosing) -> line, kind, text; line 0: none.
-            if (job.N(2) < 0 || job.N(2) > 6) return fail(L"Structure kind is 0 to 6");
-            const StructHit hit = FindStruct(lines, static_cast<std::int32_t>(job.N(1)), static_cast<StructKind>(job.N(2)), job.N(3) == 1);
+            if (Arg<CallId::ModuleCodeFindStruct, 2>(job) < 0 || Arg<CallId::ModuleCodeFindStruct, 2>(job) > 6) return fail(L"Structure kind is 0 to 6");
+            const StructHit hit = FindStruct(lines, Arg<CallId::ModuleCodeFindStruct, 1>(job), static_cast<StructKind>(Arg<CallId::ModuleCodeFindStruct, 2>(job)), Arg<CallId::ModuleCodeFindStruct, 3>(job) == 1);
             return FinishWith(h, {std::int64_t{hit.line}, std::int64_t{static_cast<std::int32_t>(hit.kind)}, hit.text});
         }
         case CallId::ModuleCodeSelect:
-            if (job.N(1) < 0 || job.N(1) > size) return fail(L"No line " + std::to_wstring(job.N(1)) + L" in " + code->path);
-            code->selected = static_cast<std::int32_t>(job.N(1));
+            if (Arg<CallId::ModuleCodeSelect, 1>(job) < 0 || Arg<CallId::ModuleCodeSelect, 1>(job) > size) return fail(L"No line " + std::to_wstring(Arg<CallId::ModuleCodeSelect, 1>(job)) + L" in " + code->path);
+            code->selected = Arg<CallId::ModuleCodeSelect, 1>(job);
             return Finish(h, 1);
         case CallId::ModuleCodeSelectLine: {
             // Selects the line if it still starts with the text given (blanks and case aside),
             // so that a line changed meanwhile is not taken by mistake.
-            if (job.N(1) < 1 || job.N(1) > size) return fail(L"No line " + std::to_wstring(job.N(1)) + L" in " + code->path);
-            const std::wstring want = Upper(Trim(job.S(0)));
-            if (!Upper(Trim(lines[static_cast<std::size_t>(job.N(1) - 1)])).starts_with(want))
-                return fail(L"Line " + std::to_wstring(job.N(1)) + L" does not start with '" + job.S(0) + L"'");
-            code->selected = static_cast<std::int32_t>(job.N(1));
+            if (Arg<CallId::ModuleCodeSelectLine, 1>(job) < 1 || Arg<CallId::ModuleCodeSelectLine, 1>(job) > size) return fail(L"No line " + std::to_wstring(Arg<CallId::ModuleCodeSelectLine, 1>(job)) + L" in " + code->path);
+            const std::wstring want = Upper(Trim(Arg<CallId::ModuleCodeSelectLine, 2>(job)));
+            if (!Upper(Trim(lines[static_cast<std::size_t>(Arg<CallId::ModuleCodeSelectLine, 1>(job) - 1)])).starts_with(want))
+                return fail(L"Line " + std::to_wstring(Arg<CallId::ModuleCodeSelectLine, 1>(job)) + L" does not start with '" + Arg<CallId::ModuleCodeSelectLine, 2>(job) + L"'");
+            code->selected = Arg<CallId::ModuleCodeSelectLine, 1>(job);
             return Finish(h, 1);
         }
         default: return Finish(h, 0);
@@ -1030,16 +1036,16 @@ void SimController::CompleteModuleInfo(Job& job) {
     const auto fail = [&](const std::wstring& why) { Refuse(h, job.call, why); };
 
     switch (job.call) {
-        case CallId::NotifyVolume: return Watching(h, job.call, Watch::Volume, job.S(0), static_cast<std::uint32_t>(job.N(0)), job.N(1));
-        case CallId::NotifyItem: return Watching(h, job.call, Watch::Item, job.S(0), static_cast<std::uint32_t>(job.N(0)), job.N(1));
-        case CallId::NotifyModuleInformation: return Watching(h, job.call, Watch::Info, job.S(0), static_cast<std::uint32_t>(job.N(0)), job.N(1));
-        case CallId::NotifyModuleCode: return Watching(h, job.call, Watch::Code, job.S(0), static_cast<std::uint32_t>(job.N(0)), job.N(1));
+        case CallId::NotifyVolume: return Watching(h, job.call, Watch::Volume, Arg<CallId::NotifyVolume, 0>(job), Arg<CallId::NotifyVolume, 1>(job), Arg<CallId::NotifyVolume, 2>(job));
+        case CallId::NotifyItem: return Watching(h, job.call, Watch::Item, Arg<CallId::NotifyItem, 0>(job), Arg<CallId::NotifyItem, 1>(job), Arg<CallId::NotifyItem, 2>(job));
+        case CallId::NotifyModuleInformation: return Watching(h, job.call, Watch::Info, Arg<CallId::NotifyModuleInformation, 0>(job), Arg<CallId::NotifyModuleInformation, 1>(job), Arg<CallId::NotifyModuleInformation, 2>(job));
+        case CallId::NotifyModuleCode: return Watching(h, job.call, Watch::Code, Arg<CallId::NotifyModuleCode, 0>(job), Arg<CallId::NotifyModuleCode, 1>(job), Arg<CallId::NotifyModuleCode, 2>(job));
         case CallId::ErrorList: {
             // One module, or every module with errors when empty.
             StringArray modules, texts;
             DWordArray lineNos, columns, numbers;
             std::wstring full;
-            if (!job.S(0).empty() && Module(job.S(0), full) == nullptr) return fail(L"No module '" + job.S(0) + L"'");
+            if (!Arg<CallId::ErrorList, 0>(job).empty() && Module(Arg<CallId::ErrorList, 0>(job), full) == nullptr) return fail(L"No module '" + Arg<CallId::ErrorList, 0>(job) + L"'");
             for (const auto& [path, errors] : m_errors) {
                 if (!full.empty() && path != full) continue;
                 for (const auto& e : errors) {
@@ -1055,19 +1061,19 @@ void SimController::CompleteModuleInfo(Job& job) {
         case CallId::ErrorGetProp: {
             // The n-th error (from 1) of a module -> module, line, column, number, text.
             std::wstring full;
-            if (Module(job.S(0), full) == nullptr) return fail(L"No module '" + job.S(0) + L"'");
+            if (Module(Arg<CallId::ErrorGetProp, 0>(job), full) == nullptr) return fail(L"No module '" + Arg<CallId::ErrorGetProp, 0>(job) + L"'");
             const auto it = m_errors.find(full);
-            if (it == m_errors.end() || job.N(0) < 1 || job.N(0) > static_cast<std::int64_t>(it->second.size()))
-                return fail(L"No error " + std::to_wstring(job.N(0)) + L" in " + full);
-            const CodeError& e = it->second[static_cast<std::size_t>(job.N(0) - 1)];
+            if (it == m_errors.end() || Arg<CallId::ErrorGetProp, 1>(job) < 1 || Arg<CallId::ErrorGetProp, 1>(job) > static_cast<std::int64_t>(it->second.size()))
+                return fail(L"No error " + std::to_wstring(Arg<CallId::ErrorGetProp, 1>(job)) + L" in " + full);
+            const CodeError& e = it->second[static_cast<std::size_t>(Arg<CallId::ErrorGetProp, 1>(job) - 1)];
             return FinishWith(h, {full, std::int64_t{e.line}, std::int64_t{e.column}, std::int64_t{e.number}, e.text});
         }
         default: break;
     }
 
     std::wstring full;
-    SimItem* item = Module(job.S(0), full);
-    if (item == nullptr) return fail(L"No module '" + job.S(0) + L"'");
+    SimItem* item = Module(Arg<CallId::ErrorGetProp, 0>(job), full);
+    if (item == nullptr) return fail(L"No module '" + Arg<CallId::ErrorGetProp, 0>(job) + L"'");
     switch (job.call) {
         case CallId::ModuleInformationGetProp: {
             // Source type 1: code with data list, 2: code alone, 3: data list, 0: other file.
@@ -1099,32 +1105,32 @@ void SimController::CompleteModuleInfo(Job& job) {
         case CallId::ModuleInformationSetProp: {
             // (module, flags, read-only, hidden, comment, user).
             if (item->attributes & attr::kSystem) return fail(full + L" belongs to the controller");
-            if (job.S(1).size() > kMaxText) return fail(L"Comment longer than 256 characters");
-            if (job.S(2).size() > kMaxUser) return fail(L"User name longer than 32 characters");
-            item->attributes = (item->attributes & ~(attr::kReadOnly | attr::kHidden)) | (job.N(1) ? attr::kReadOnly : 0) |
-                               (job.N(2) ? attr::kHidden : 0);
-            item->comment = job.S(1);
-            item->user = job.S(2);
+            if (Arg<CallId::ModuleInformationSetProp, 4>(job).size() > kMaxText) return fail(L"Comment longer than 256 characters");
+            if (Arg<CallId::ModuleInformationSetProp, 5>(job).size() > kMaxUser) return fail(L"User name longer than 32 characters");
+            item->attributes = (item->attributes & ~(attr::kReadOnly | attr::kHidden)) | (Arg<CallId::ModuleInformationSetProp, 2>(job) ? attr::kReadOnly : 0) |
+                               (Arg<CallId::ModuleInformationSetProp, 3>(job) ? attr::kHidden : 0);
+            item->comment = Arg<CallId::ModuleInformationSetProp, 4>(job);
+            item->user = Arg<CallId::ModuleInformationSetProp, 5>(job);
             m_fs.Touch(full, change::kProperties);
             return Finish(h, 1);
         }
         case CallId::ModuleInformationGetUserAttribute: {
-            const auto it = item->userAttributes.find(Upper(job.S(1)));
-            if (it == item->userAttributes.end()) return fail(full + L" has no user attribute '" + job.S(1) + L"'");
+            const auto it = item->userAttributes.find(Upper(Arg<CallId::ModuleInformationGetUserAttribute, 1>(job)));
+            if (it == item->userAttributes.end()) return fail(full + L" has no user attribute '" + Arg<CallId::ModuleInformationGetUserAttribute, 1>(job) + L"'");
             return FinishWith(h, {it->second});
         }
         case CallId::ModuleInformationSetUserAttribute: {
             // An empty value removes the attribute.
-            const std::wstring key = Upper(job.S(1));
+            const std::wstring key = Upper(Arg<CallId::ModuleInformationSetUserAttribute, 1>(job));
             if (key.empty() || key.size() > 32) return fail(L"User attribute names have 1 to 32 characters");
-            if (job.S(2).size() > kMaxText) return fail(L"User attribute value longer than 256 characters");
+            if (Arg<CallId::ModuleInformationSetUserAttribute, 2>(job).size() > kMaxText) return fail(L"User attribute value longer than 256 characters");
             if (item->attributes & attr::kSystem) return fail(full + L" belongs to the controller");
-            if (job.S(2).empty()) {
-                if (item->userAttributes.erase(key) == 0) return fail(full + L" has no user attribute '" + job.S(1) + L"'");
+            if (Arg<CallId::ModuleInformationSetUserAttribute, 2>(job).empty()) {
+                if (item->userAttributes.erase(key) == 0) return fail(full + L" has no user attribute '" + Arg<CallId::ModuleInformationSetUserAttribute, 1>(job) + L"'");
             } else {
                 if (!item->userAttributes.count(key) && item->userAttributes.size() >= kMaxUserAttributes)
                     return fail(full + L" has 32 user attributes already");
-                item->userAttributes[key] = job.S(2);
+                item->userAttributes[key] = Arg<CallId::ModuleInformationSetUserAttribute, 2>(job);
             }
             m_fs.Touch(full, change::kUserAttr);
             return Finish(h, 1);
@@ -1185,22 +1191,22 @@ void SimController::CompleteMotion(Job& job) {
         case CallId::Adjust: {
             // (axis, angle): sets the axis's angle; only while installing.
             if (!m_install) return fail(L"Adjusting needs the install mode: Install first");
-            if (job.N(0) < 1 || job.N(0) > 6) return fail(L"Axis is 1 to 6");
-            const std::wstring text = Trim(job.S(0));
+            if (Arg<CallId::Adjust, 0>(job) < 1 || Arg<CallId::Adjust, 0>(job) > 6) return fail(L"Axis is 1 to 6");
+            const std::wstring text = Trim(Arg<CallId::Adjust, 1>(job));
             wchar_t* end = nullptr;
             const double v = std::wcstod(text.c_str(), &end);
-            if (text.empty() || *end != L'\0' || !std::isfinite(v) || std::abs(v) > 360) return fail(L"Angle is -360 to 360, not '" + job.S(0) + L"'");
-            m_axes[static_cast<std::size_t>(job.N(0) - 1)] = v;
+            if (text.empty() || *end != L'\0' || !std::isfinite(v) || std::abs(v) > 360) return fail(L"Angle is -360 to 360, not '" + Arg<CallId::Adjust, 1>(job) + L"'");
+            m_axes[static_cast<std::size_t>(Arg<CallId::Adjust, 0>(job) - 1)] = v;
             SetState(L"$AXIS_ACT", AxesText());
             return Finish(h, 1);
         }
         case CallId::Move:
         case CallId::MoveOff: {
             // (axis, plus): an axis jogs in the test modes until Move Off.
-            if (job.N(0) < 1 || job.N(0) > 6) return fail(L"Axis is 1 to 6");
-            const int axis = static_cast<int>(job.N(0)) * (job.N(1) ? 1 : -1);
+            if (Arg<CallId::Move, 0>(job) < 1 || Arg<CallId::Move, 0>(job) > 6) return fail(L"Axis is 1 to 6");
+            const int axis = static_cast<int>(Arg<CallId::Move, 0>(job)) * (Arg<CallId::Move, 1>(job) ? 1 : -1);
             if (job.call == CallId::MoveOff) {
-                if (m_jogAxis == 0 || std::abs(m_jogAxis) != job.N(0)) return fail(L"Axis " + std::to_wstring(job.N(0)) + L" is not jogging");
+                if (m_jogAxis == 0 || std::abs(m_jogAxis) != Arg<CallId::Move, 0>(job)) return fail(L"Axis " + std::to_wstring(Arg<CallId::Move, 0>(job)) + L" is not jogging");
                 m_jogAxis = 0;
                 return Finish(h, 1);
             }
@@ -1221,15 +1227,15 @@ void SimController::CompleteMotion(Job& job) {
             if (mode == L"#EX") return fail(L"Operating mode #EX: the external controller moves the robot");
             const bool relative = job.call == CallId::RobMovePTP_REL || job.call == CallId::RobMoveLIN_REL;
             std::array<std::optional<double>, 6> frame;
-            std::wstring text = job.S(0);
+            std::wstring text = Arg<CallId::RobMovePTP, 0>(job);
             if (!relative) {
                 if (const auto point = PointText(Upper(Trim(text)))) text = *point;
             }
-            if (!ParseFrame(text, frame)) return fail(L"No point or frame '" + job.S(0) + L"'");
+            if (!ParseFrame(text, frame)) return fail(L"No point or frame '" + Arg<CallId::RobMovePTP, 0>(job) + L"'");
             Motion m;
             m.handle = h;
             m.verb = (job.call == CallId::RobMovePTP || job.call == CallId::RobMovePTP_REL ? L"PTP" : L"LIN") +
-                     std::wstring(relative ? L"_REL " : L" ") + Trim(job.S(0));
+                     std::wstring(relative ? L"_REL " : L" ") + Trim(Arg<CallId::RobMovePTP, 0>(job));
             m.from = m_pos;
             for (std::size_t i = 0; i < 6; ++i) m.to[i] = relative ? m_pos[i] + frame[i].value_or(0) : frame[i].value_or(m_pos[i]);
             m.next = m_now + m_cfg.step;
@@ -1279,20 +1285,20 @@ void SimController::CompleteLog(Job& job) {
     const std::int16_t h = job.handle;
     switch (job.call) {
         case CallId::LogAddItem: {
-            const StringArray params = job.lists.empty() ? StringArray{} : job.lists[0];
-            const BoolArray flags = job.flags.empty() ? BoolArray{} : job.flags[0];
+            const StringArray& params = Arg<CallId::LogAddItem, 7>(job);
+            const BoolArray& flags = Arg<CallId::LogAddItem, 8>(job);
             const std::int32_t number =
-                m_log.AddItem(Stamp(), job.S(0), job.S(1), static_cast<std::int32_t>(job.N(0)), static_cast<std::int16_t>(job.N(1)), job.S(2), job.S(3),
-                              job.S(4), params, std::vector<bool>(flags.begin(), flags.end()), job.S(5),
-                              static_cast<std::int32_t>(job.N(2)), static_cast<std::int32_t>(job.N(3)));
+                m_log.AddItem(Stamp(), Arg<CallId::LogAddItem, 0>(job), Arg<CallId::LogAddItem, 1>(job), Arg<CallId::LogAddItem, 2>(job), Arg<CallId::LogAddItem, 3>(job), Arg<CallId::LogAddItem, 4>(job), Arg<CallId::LogAddItem, 5>(job),
+                              Arg<CallId::LogAddItem, 6>(job), params, std::vector<bool>(flags.begin(), flags.end()), Arg<CallId::LogAddItem, 9>(job),
+                              static_cast<std::int32_t>(Arg<CallId::LogAddItem, 10>(job)), static_cast<std::int32_t>(Arg<CallId::LogAddItem, 11>(job)));
             return FinishWith(h, {std::int64_t{number}});
         }
         case CallId::AddLogEntry:
-            m_log.AddEntry(Stamp(), job.S(0), job.S(1), static_cast<std::uint32_t>(job.N(0)), static_cast<std::int16_t>(job.N(1)), job.S(2), job.S(3), job.S(4),
-                           static_cast<std::int32_t>(job.N(2)), job.S(5), static_cast<std::int32_t>(job.N(3)));
+            m_log.AddEntry(Stamp(), Arg<CallId::AddLogEntry, 0>(job), Arg<CallId::AddLogEntry, 1>(job), Arg<CallId::AddLogEntry, 2>(job), Arg<CallId::AddLogEntry, 3>(job), Arg<CallId::AddLogEntry, 4>(job), Arg<CallId::AddLogEntry, 5>(job), Arg<CallId::AddLogEntry, 6>(job),
+                           Arg<CallId::AddLogEntry, 7>(job), Arg<CallId::AddLogEntry, 8>(job), static_cast<std::int32_t>(Arg<CallId::AddLogEntry, 9>(job)));
             return Finish(h, 1);
         case CallId::LogOCGetItem: {
-            const LogRecord* r = m_log.Find(static_cast<std::int32_t>(job.N(0)));
+            const LogRecord* r = m_log.Find(Arg<CallId::LogOCGetItem, 0>(job));
             if (r == nullptr) return Finish(h, 0);
             return FinishWith(h, {std::int64_t{r->number}, Stamped{r->stamp}, std::int64_t{static_cast<std::int32_t>(r->kind)},
                                   r->origin, r->module, std::int64_t{r->code}, std::int64_t{r->level}, r->text1, r->text2,
@@ -1302,9 +1308,9 @@ void SimController::CompleteLog(Job& job) {
         case CallId::FlushLog: m_log.Flush(Stamp()); return Finish(h, 1);
         case CallId::GetLogHeader: return FinishWith(h, {StringArray(m_log.Header())});
         case CallId::LogGetConfig: return FinishWith(h, {std::int64_t{m_log.Config()}});
-        case CallId::LogSetConfig: return Finish(h, m_log.SetConfig(job.N(0)) ? 1 : 0);
+        case CallId::LogSetConfig: return Finish(h, m_log.SetConfig(Arg<CallId::LogSetConfig, 0>(job)) ? 1 : 0);
         case CallId::GetLogEntries: {
-            const auto lines = m_log.Lines(static_cast<std::uint32_t>(job.N(0)), static_cast<std::uint32_t>(job.N(1)));
+            const auto lines = m_log.Lines(Arg<CallId::GetLogEntries, 0>(job), Arg<CallId::GetLogEntries, 1>(job));
             if (!lines) return Finish(h, 0);
             return FinishWith(h, {StringArray(*lines)});
         }
