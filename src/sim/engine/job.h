@@ -5,6 +5,7 @@
 #include <array>
 #include <chrono>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <tuple>
 #include <type_traits>
@@ -28,6 +29,9 @@ struct Job {
     std::wstring question;
     std::vector<std::wstring> answers;
 };
+
+// A request's in-values by position; out-values, time stamps and number lists hold nothing.
+std::vector<InValue> InValues(std::span<const LinkArg> args);
 
 namespace detail {
 template <class F>
