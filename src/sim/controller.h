@@ -153,7 +153,10 @@ private:
     void CompleteExec(Job& job);
     void CompleteFiles(Job& job);
     void CompleteEditor(Job& job);
+    void CompleteVolumes(Job& job);
     void CompleteItems(Job& job);
+    void CreateItem(Job& job);
+    void CompleteItemExec(Job& job);
     void CompleteModuleCode(Job& job);
     void CompleteModuleInfo(Job& job);
     void CompleteMotion(Job& job);
@@ -164,6 +167,8 @@ private:
     void PostChanges();
     void Watching(std::int16_t h, CallId call, Watch watch, const std::wstring& target, std::uint32_t mask, std::int64_t flags);
     SimItem* Module(const std::wstring& path, std::wstring& full);
+    // An item by its full path, else a module by name.
+    SimItem* FindItem(const std::wstring& path, std::wstring& full);
     // A module (part 1: its data list) that may be edited now; else why not.
     SimItem* EditableModule(const std::wstring& name, std::int64_t part, std::wstring& full, std::wstring& why);
     std::optional<std::wstring> Analyse(const std::wstring& full, SimItem& item);

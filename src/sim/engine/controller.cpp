@@ -432,9 +432,9 @@ void SimController::Complete(Job& job) {
         set(CallFamily::Files, &SimController::CompleteFiles, true);
         set(CallFamily::Editor, &SimController::CompleteEditor, true);
         set(CallFamily::Motion, &SimController::CompleteMotion, true);
-        set(CallFamily::Volumes, &SimController::CompleteItems, true);
+        set(CallFamily::Volumes, &SimController::CompleteVolumes, true);
         set(CallFamily::Items, &SimController::CompleteItems, true);
-        set(CallFamily::ItemExec, &SimController::CompleteItems, true);
+        set(CallFamily::ItemExec, &SimController::CompleteItemExec, true);
         set(CallFamily::ModuleCode, &SimController::CompleteModuleCode, true);
         set(CallFamily::ModuleInfo, &SimController::CompleteModuleInfo, true);
         set(CallFamily::Log, &SimController::CompleteLog, true);

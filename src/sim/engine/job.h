@@ -80,4 +80,12 @@ decltype(auto) Arg(const Job& job) {
     }
 }
 
+// The argument at position I that every call named declares alike, such as the module that
+// each call of a group names first.
+template <std::size_t I, CallId First, CallId... Rest>
+decltype(auto) CommonArg(const Job& job) {
+    static_assert((std::is_same_v<ParamType<First, I>, ParamType<Rest, I>> && ...), "the calls differ at this position");
+    return Arg<First, I>(job);
+}
+
 }  // namespace vantel::link::sim

@@ -1,4 +1,4 @@
-// The file manager: volumes, items and their execution.
+// The file manager's items: properties, names, attributes, lists, creation, copies.
 #include <algorithm>
 #include <cstdlib>
 #include <functional>
@@ -10,96 +10,21 @@ namespace vantel::link::sim {
 
 using namespace internal;
 
-// ---------------------------------------------------------------------------------------
-// "FileManager": volumes, names, items, item execution
-
-ProgramDef SimController::ProgramFrom(const std::wstring& name, const SimItem& module) const {
-    ProgramDef def;
-    def.name = name;
-    for (const auto& raw : module.lines) {
-        std::wstring line = raw.substr(0, raw.find(L';'));
-        line = Trim(line);
-        const std::wstring up = Upper(line);
-        if (line.empty() || up.starts_with(L"DEF ") || up.starts_with(L"DEF(")) continue;
-        ProgramLine pl;
-        pl.text = line;
-        const auto space = up.find(L' ');
-        const std::wstring verb = up.substr(0, space);
-        if ((verb == L"PTP" || verb == L"LIN") && space != std::wstring::npos) pl.point = Upper(Trim(line.substr(space + 1)));
-        def.lines.push_back(std::move(pl));
+SimItem* SimController::FindItem(const std::wstring& path, std::wstring& full) {
+    if (const auto p = ParsePath(path); p && !path.empty()) {
+        if (SimItem* item = m_fs.Find(*p)) {
+            full = p->Text();
+            return item;
+        }
     }
-    if (def.lines.empty() || Upper(def.lines.back().text) != L"END") def.lines.push_back({L"END", {}, {}, {}, {}});
-    return def;
-}
-
-std::wstring SimController::SelectedModule() const {
-    // Only while the program item execution selected is still the one selected.
-    if (m_program.State() == ProgState::Free || m_program.Name() != m_selectedName) return {};
-    return m_selectedModule;
-}
-
-std::wstring SimController::ActiveModule() const {
-    if (m_program.State() == ProgState::Free) return {};
-    if (const std::wstring selected = SelectedModule(); !selected.empty()) return selected;
-    return m_program.Name();
+    return Module(path, full);
 }
 
 void SimController::CompleteItems(Job& job) {
     const std::int16_t h = job.handle;
     const auto fail = [&](const std::wstring& why) { Refuse(h, job.call, why); };
-    const auto find = [&](const std::wstring& path, std::wstring& full) -> SimItem* {
-        if (const auto p = ParsePath(path); p && !path.empty()) {
-            if (SimItem* item = m_fs.Find(*p)) {
-                full = p->Text();
-                return item;
-            }
-        }
-        return Module(path, full);
-    };
-
+    const auto find = [&](const std::wstring& path, std::wstring& full) { return FindItem(path, full); };
     switch (job.call) {
-        case CallId::GetActiveModule:
-            if (!Arg<CallId::GetActiveModule, 0>(job).empty() && Upper(Arg<CallId::GetActiveModule, 0>(job)) != L"ARM_1") return fail(L"No robot '" + Arg<CallId::GetActiveModule, 0>(job) + L"'");
-            return FinishWith(h, {ActiveModule()});
-        case CallId::VolumeGetProp: {
-            const SimVolume* v = m_fs.Volume(Arg<CallId::VolumeGetProp, 0>(job));
-            if (v == nullptr) return fail(L"No volume '" + Arg<CallId::VolumeGetProp, 0>(job) + L"'");
-            const std::int64_t used = m_fs.Used(*v);
-            return FinishWith(h, {v->label, std::int64_t{v->type}, v->capacity, used, v->capacity - used});
-        }
-        case CallId::VolumeSetName:
-            if (!m_fs.SetLabel(Arg<CallId::VolumeSetName, 0>(job), Arg<CallId::VolumeSetName, 1>(job))) return fail(m_fs.Why());
-            return Finish(h, 1);
-        case CallId::VolumeFormat: {
-            const SimVolume* v = m_fs.Volume(Arg<CallId::VolumeFormat, 0>(job));
-            if (v == nullptr) return fail(L"No volume '" + Arg<CallId::VolumeFormat, 0>(job) + L"'");
-            const std::wstring prefix = v->name + L":/";
-            for (const auto& [ch, c] : m_code) {
-                if (c.path.rfind(prefix, 0) == 0) return fail(c.path + L" is open");
-            }
-            if (SelectedModule().rfind(prefix, 0) == 0) return fail(SelectedModule() + L" is the selected program");
-            // Both kinds of format clear the volume here; the flag (quick) only saves time on
-            // a real controller.
-            if (!m_fs.Format(Arg<CallId::VolumeFormat, 0>(job), Arg<CallId::VolumeFormat, 1>(job))) return fail(m_fs.Why());
-            for (auto it = m_errors.begin(); it != m_errors.end();) it = it->first.rfind(prefix, 0) == 0 ? m_errors.erase(it) : std::next(it);
-            return Finish(h, 1);
-        }
-        case CallId::VolumeNameList: {
-            StringArray names;
-            for (const SimVolume* v : m_fs.Volumes()) names.push_back(v->name + L":");
-            return FinishWith(h, {names});
-        }
-        case CallId::GetFullName: {
-            std::wstring full;
-            if (find(Arg<CallId::GetFullName, 0>(job), full) == nullptr) {
-                const auto hits = m_fs.Search(Arg<CallId::GetFullName, 0>(job));
-                if (hits.empty() || Arg<CallId::GetFullName, 0>(job).empty()) return fail(L"No item '" + Arg<CallId::GetFullName, 0>(job) + L"'");
-                full = hits.front();
-            }
-            return FinishWith(h, {full});
-        }
-        case CallId::GetVDXName: return FinishWith(h, {std::wstring(L"CELL_07")});
-
         case CallId::ItemGetProp: {
             std::wstring full;
             SimItem* item = find(Arg<CallId::ItemGetProp, 0>(job), full);
@@ -159,55 +84,6 @@ void SimController::CompleteItems(Job& job) {
             walk(*folder, L"");
             return FinishWith(h, {names});
         }
-        case CallId::ItemCreate: {
-            // (folder, name, type, part, comment, flags): a module (type 1) of part 0 gets code
-            // and data list, part 1 code only, part 2 the data list only; flag 1 replaces.
-            const auto type = static_cast<std::int32_t>(Arg<CallId::ItemCreate, 2>(job));
-            const auto part = Arg<CallId::ItemCreate, 3>(job);
-            if (type < 0 || type > 3) return fail(L"Item type is 0 (folder) to 3 (file)");
-            if (part < 0 || part > 2) return fail(L"Module part is 0 (both), 1 (code) or 2 (data)");
-            std::wstring name = Arg<CallId::ItemCreate, 1>(job);
-            const bool replace = (Arg<CallId::ItemCreate, 5>(job) & 1) != 0;
-            const std::wstring base = Arg<CallId::ItemCreate, 0>(job) + L"/" + name;
-            const auto p = ParsePath(base);
-            if (!p || p->parts.empty() || name.empty() || name.find_first_of(L"/\\:") != std::wstring::npos ||
-                name.front() == L'.')
-                return fail(L"Bad name '" + name + L"'");
-            const std::wstring decl = Upper(p->parts.back());
-            const auto make = [&](const std::wstring& path, ItemType t, std::vector<std::wstring> lines) {
-                const auto target = ParsePath(path);
-                if (!target || !m_fs.Room(*target, 64)) return false;
-                SimItem* item = m_fs.Create(path, t, Stamp(), replace);
-                if (item == nullptr) return false;
-                item->lines = std::move(lines);
-                item->comment = Arg<CallId::ItemCreate, 4>(job).substr(0, kMaxText);
-                item->user = L"operator";
-                item->analysedClean = t != ItemType::Folder && t != ItemType::File;
-                return true;
-            };
-            bool ok = true;
-            if (type == 1 || type == 2) {
-                std::wstring stem = decl;
-                if (const auto dot = stem.rfind(L'.'); dot != std::wstring::npos) stem.erase(dot);
-                std::wstring path = base;
-                if (const auto dot = Upper(name).rfind(L'.'); dot != std::wstring::npos && TypeForName(name) != ItemType::File)
-                    path = Arg<CallId::ItemCreate, 0>(job) + L"/" + name.substr(0, dot);
-                const bool code = type == 1 && part != 2;
-                const bool data = type == 2 || part != 1;
-                // Both parts or neither: check the second before making the first.
-                if (code && data && !replace) {
-                    for (const wchar_t* ext : {L".SRC", L".DAT"}) {
-                        if (m_fs.Find(path + ext) != nullptr) return fail(ParsePath(path + ext)->Text() + L" exists");
-                    }
-                }
-                if (code) ok = make(path + L".SRC", ItemType::Module, {L"DEF " + stem + L" ( )", L"END"});
-                if (ok && data) ok = make(path + L".DAT", ItemType::Data, {L"DEFDAT " + stem, L"ENDDAT"});
-            } else {
-                ok = make(base, static_cast<ItemType>(type), {});
-            }
-            if (!ok) return fail(m_fs.Why());
-            return Finish(h, 1);
-        }
         case CallId::ItemDestroy: {
             // A module name without extension takes both parts; flag 1 takes a full folder.
             std::wstring full;
@@ -260,88 +136,61 @@ void SimController::CompleteItems(Job& job) {
             const std::int64_t order = ba == bb ? 0 : (std::lexicographical_compare(ba.begin(), ba.end(), bb.begin(), bb.end()) ? -1 : 1);
             return FinishWith(h, {order});
         }
-        default: break;
-    }
-
-    // Item execution: a module runs as the selected program.
-    const std::wstring target = Arg<CallId::ItemCompare, 0>(job);
-    std::wstring full;
-    SimItem* item = job.call == CallId::AnalyseMode ? nullptr : find(target, full);
-    const auto selectedOnly = [&]() -> bool {
-        if (!target.empty() && (item == nullptr || full != SelectedModule())) {
-            fail(L"'" + target + L"' is not the selected module");
-            return false;
-        }
-        if (SelectedModule().empty()) {
-            fail(L"No module selected");
-            return false;
-        }
-        return true;
-    };
-    const auto delegate = [&](CallId call, std::vector<std::wstring> strings) {
-        Job as = job;
-        as.call = call;
-        as.in.assign(strings.begin(), strings.end());
-        CompleteProgram(as);
-    };
-    switch (job.call) {
-        case CallId::AnalyseMode:
-            m_autoAnalyse = Arg<CallId::AnalyseMode, 0>(job) != 0;
-            return Finish(h, 1);
-        case CallId::ItemAnalyse:
-            if (item == nullptr || !item->IsText()) return fail(L"No module '" + target + L"'");
-            if (auto why = Analyse(full, *item)) return fail(*why);
-            return Finish(h, 1);
-        case CallId::ItemLink:
-        case CallId::ItemUnlink: {
-            if (item == nullptr || item->type != ItemType::Module) return fail(L"No module '" + target + L"'");
-            if (job.call == CallId::ItemUnlink) {
-                if (!(item->attributes & attr::kLinked)) return fail(full + L" is not linked");
-                item->attributes &= ~attr::kLinked;
-                m_fs.Touch(full, change::kAnalysed);
-                return Finish(h, 1);
-            }
-            if (auto why = Analyse(full, *item)) return fail(*why);
-            // Every module it calls must exist.
-            for (const auto& dep : Dependencies(item->lines)) {
-                std::wstring depFull;
-                if (Module(dep, depFull) == nullptr) {
-                    m_errors[full].push_back({0, 0, 2100, L"module " + dep + L" not found"});
-                    return fail(full + L" calls " + dep + L", which is not found");
-                }
-            }
-            item->attributes |= attr::kLinked;
-            m_fs.Touch(full, change::kAnalysed);
-            return Finish(h, 1);
-        }
-        case CallId::ItemSelect:
-        case CallId::ItemRun: {
-            if (item == nullptr || item->type != ItemType::Module) return fail(L"No module '" + target + L"'");
-            if (auto why = Analyse(full, *item)) return fail(*why);
-            if (m_program.State() == ProgState::Active) return fail(L"Program " + m_program.Name() + L" is running: stop it first");
-            std::wstring name = DeclaredName(item->lines);
-            if (name.empty()) name = Upper(item->name.substr(0, item->name.rfind(L'.')));
-            m_program.Define(ProgramFrom(Upper(name), *item));
-            if (!m_vars.Exists(Upper(name) + L":CYCLES")) m_vars.Put(Upper(name) + L":CYCLES", L"0");
-            m_selectedModule = full;
-            m_selectedName = Upper(name);
-            return delegate(job.call == CallId::ItemRun ? CallId::Run : CallId::Select, {Upper(name), Arg<CallId::ItemSelect, 1>(job)});
-        }
-        case CallId::ItemStart:
-            if (!selectedOnly()) return;
-            return delegate(CallId::Start, {});
-        case CallId::ItemStop:
-            if (!selectedOnly()) return;
-            if (m_program.State() != ProgState::Active) return fail(L"Program " + m_program.Name() + L" is not running");
-            return delegate(CallId::StopSteu, {L""});
-        case CallId::ItemCancel:
-            if (!selectedOnly()) return;
-            return delegate(CallId::CancelSteu, {L""});
-        case CallId::ItemReset:
-            if (!selectedOnly()) return;
-            return delegate(CallId::Reset, {});
+        case CallId::ItemCreate: return CreateItem(job);
         default: return Finish(h, 0);
     }
+}
+
+void SimController::CreateItem(Job& job) {
+    const std::int16_t h = job.handle;
+    const auto fail = [&](const std::wstring& why) { Refuse(h, job.call, why); };
+    // (folder, name, type, part, comment, flags): a module (type 1) of part 0 gets code
+    // and data list, part 1 code only, part 2 the data list only; flag 1 replaces.
+    const auto type = static_cast<std::int32_t>(Arg<CallId::ItemCreate, 2>(job));
+    const auto part = Arg<CallId::ItemCreate, 3>(job);
+    if (type < 0 || type > 3) return fail(L"Item type is 0 (folder) to 3 (file)");
+    if (part < 0 || part > 2) return fail(L"Module part is 0 (both), 1 (code) or 2 (data)");
+    std::wstring name = Arg<CallId::ItemCreate, 1>(job);
+    const bool replace = (Arg<CallId::ItemCreate, 5>(job) & 1) != 0;
+    const std::wstring base = Arg<CallId::ItemCreate, 0>(job) + L"/" + name;
+    const auto p = ParsePath(base);
+    if (!p || p->parts.empty() || name.empty() || name.find_first_of(L"/\\:") != std::wstring::npos ||
+        name.front() == L'.')
+        return fail(L"Bad name '" + name + L"'");
+    const std::wstring decl = Upper(p->parts.back());
+    const auto make = [&](const std::wstring& path, ItemType t, std::vector<std::wstring> lines) {
+        const auto target = ParsePath(path);
+        if (!target || !m_fs.Room(*target, 64)) return false;
+        SimItem* item = m_fs.Create(path, t, Stamp(), replace);
+        if (item == nullptr) return false;
+        item->lines = std::move(lines);
+        item->comment = Arg<CallId::ItemCreate, 4>(job).substr(0, kMaxText);
+        item->user = L"operator";
+        item->analysedClean = t != ItemType::Folder && t != ItemType::File;
+        return true;
+    };
+    bool ok = true;
+    if (type == 1 || type == 2) {
+        std::wstring stem = decl;
+        if (const auto dot = stem.rfind(L'.'); dot != std::wstring::npos) stem.erase(dot);
+        std::wstring path = base;
+        if (const auto dot = Upper(name).rfind(L'.'); dot != std::wstring::npos && TypeForName(name) != ItemType::File)
+            path = Arg<CallId::ItemCreate, 0>(job) + L"/" + name.substr(0, dot);
+        const bool code = type == 1 && part != 2;
+        const bool data = type == 2 || part != 1;
+        // Both parts or neither: check the second before making the first.
+        if (code && data && !replace) {
+            for (const wchar_t* ext : {L".SRC", L".DAT"}) {
+                if (m_fs.Find(path + ext) != nullptr) return fail(ParsePath(path + ext)->Text() + L" exists");
+            }
+        }
+        if (code) ok = make(path + L".SRC", ItemType::Module, {L"DEF " + stem + L" ( )", L"END"});
+        if (ok && data) ok = make(path + L".DAT", ItemType::Data, {L"DEFDAT " + stem, L"ENDDAT"});
+    } else {
+        ok = make(base, static_cast<ItemType>(type), {});
+    }
+    if (!ok) return fail(m_fs.Why());
+    return Finish(h, 1);
 }
 
 }  // namespace vantel::link::sim

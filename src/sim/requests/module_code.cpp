@@ -36,7 +36,10 @@ void SimController::CompleteModuleCode(Job& job) {
     }
 
     // Every other call of the family starts with the module code handle.
-    const std::int32_t handle = Arg<CallId::ModuleCodeGetProp, 0>(job);
+    const std::int32_t handle =
+        CommonArg<0, CallId::ModuleCodeGetProp, CallId::ModuleCodeClose, CallId::ModuleCodeGetLines, CallId::ModuleCodeInsertLines,
+                  CallId::ModuleCodeDeleteLines, CallId::ModuleCodeReplaceLines, CallId::ModuleCodeRedeclare, CallId::ModuleCodeFind,
+                  CallId::ModuleCodeFindStruct, CallId::ModuleCodeSelect, CallId::ModuleCodeSelectLine>(job);
     OpenCode* code = Code(handle);
     if (code == nullptr || m_code.find(handle)->first == m_editor) return fail(L"No module open under " + std::to_wstring(handle));
     SimItem* item = m_fs.Find(code->path);

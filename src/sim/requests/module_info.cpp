@@ -52,9 +52,14 @@ void SimController::CompleteModuleInfo(Job& job) {
         default: break;
     }
 
+    // The rest name their module first.
+    const std::wstring& name =
+        CommonArg<0, CallId::ModuleInformationGetProp, CallId::ModuleInformationSetProp, CallId::ModuleInformationGetUserAttribute,
+                  CallId::ModuleInformationSetUserAttribute, CallId::ModuleInformationUserAttributesList,
+                  CallId::ModuleDependenciesList>(job);
     std::wstring full;
-    SimItem* item = Module(Arg<CallId::ErrorGetProp, 0>(job), full);
-    if (item == nullptr) return fail(L"No module '" + Arg<CallId::ErrorGetProp, 0>(job) + L"'");
+    SimItem* item = Module(name, full);
+    if (item == nullptr) return fail(L"No module '" + name + L"'");
     switch (job.call) {
         case CallId::ModuleInformationGetProp: {
             // Source type 1: code with data list, 2: code alone, 3: data list, 0: other file.
