@@ -1,7 +1,5 @@
 #include "sim/model/files.h"
 
-#include <zlib.h>
-
 #include <algorithm>
 
 #include "sim/model/model.h"
@@ -10,22 +8,9 @@
 namespace vantel::link::sim {
 namespace {
 
-constexpr std::size_t kMaxDepth = 16;
-
-bool IsSep(wchar_t c) { return c == L'/' || c == L'\\'; }
-
-std::unique_ptr<SimItem> NewItem(std::wstring name, ItemType type, std::uint64_t stamp) {
-    auto item = std::make_unique<SimItem>();
-    item->name = std::move(name);
-    item->type = type;
-    item->user = L"operator";
-    item->created = item->modified = item->accessed = stamp;
-    return item;
-}
-
 SimItem* AddSample(SimItem& folder, std::wstring name, ItemType type, std::vector<std::wstring> lines, std::uint64_t stamp,
                    std::uint32_t attributes = 0) {
-    auto item = NewItem(name, type, stamp);
+    auto item = SimItem::Make(name, type, stamp);
     if (type == ItemType::File) {
         std::wstring text;
         for (const auto& l : lines) text += l + L"\n";
@@ -42,7 +27,7 @@ SimItem* AddSample(SimItem& folder, std::wstring name, ItemType type, std::vecto
 }
 
 SimItem* AddFolder(SimItem& parent, std::wstring name, std::uint64_t stamp) {
-    auto item = NewItem(name, ItemType::Folder, stamp);
+    auto item = SimItem::Make(name, ItemType::Folder, stamp);
     SimItem* raw = item.get();
     parent.children[Upper(name)] = std::move(item);
     return raw;
@@ -65,147 +50,15 @@ std::unique_ptr<SimItem> Clone(const SimItem& item) {
     return copy;
 }
 
-bool ValidName(std::wstring_view name) {
-    if (name.empty() || name.size() > kMaxText || name == L"." || name == L"..") return false;
-    return std::none_of(name.begin(), name.end(), [](wchar_t c) { return c < 0x20 || c == L':' || IsSep(c) || c == L'*' || c == L'?'; });
-}
-
 }  // namespace
 
-// ---------------------------------------------------------------------------------------
-// Names and bytes
-
-std::wstring SimPath::Text() const {
-    std::wstring t = volume + L":";
-    if (parts.empty()) return t + L"/";
-    for (const auto& p : parts) t += L"/" + Upper(p);
-    return t;
-}
-
-std::optional<SimPath> ParsePath(std::wstring_view text) {
-    if (text.size() > 1024) return std::nullopt;
-    SimPath p;
-    const auto colon = text.find(L':');
-    if (colon != std::wstring_view::npos) {
-        p.volume = Upper(text.substr(0, colon));
-        if (p.volume.empty() || std::any_of(p.volume.begin(), p.volume.end(), IsSep)) return std::nullopt;
-        text.remove_prefix(colon + 1);
-    } else {
-        p.volume = L"USER";
-    }
-    std::size_t i = 0;
-    while (i <= text.size()) {
-        std::size_t j = i;
-        while (j < text.size() && !IsSep(text[j])) ++j;
-        const std::wstring_view part = text.substr(i, j - i);
-        if (!part.empty() && part != L".") {
-            if (!ValidName(part)) return std::nullopt;
-            p.parts.emplace_back(part);
-        }
-        i = j + 1;
-    }
-    if (p.parts.size() > kMaxDepth) return std::nullopt;
-    return p;
-}
-
-std::wstring TextFromBytes(std::string_view text) {
-    std::wstring out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size();) {
-        const auto b = static_cast<unsigned char>(text[i]);
-        std::uint32_t c = 0;
-        std::size_t n = 0;
-        if (b < 0x80) c = b, n = 1;
-        else if ((b & 0xE0) == 0xC0) c = b & 0x1F, n = 2;
-        else if ((b & 0xF0) == 0xE0) c = b & 0x0F, n = 3;
-        else if ((b & 0xF8) == 0xF0) c = b & 0x07, n = 4;
-        bool ok = n != 0 && i + n <= text.size();
-        for (std::size_t k = 1; ok && k < n; ++k) {
-            const auto cb = static_cast<unsigned char>(text[i + k]);
-            if ((cb & 0xC0) != 0x80) ok = false;
-            else c = (c << 6) | (cb & 0x3F);
-        }
-        // Overlong forms, surrogates and code points past U+10FFFF are no UTF-8 either.
-        static constexpr std::uint32_t kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
-        if (ok && (c < kLeast[n] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))) ok = false;
-        // Bytes that are not UTF-8 are taken as Latin-1, so nothing is lost on the way in.
-        if (!ok) c = b, n = 1;
-        out += static_cast<wchar_t>(c);
-        i += n;
-    }
-    return out;
-}
-
-std::vector<std::uint8_t> ContentBytes(const SimItem& item) {
-    if (!item.IsText()) return item.bytes;
-    std::vector<std::uint8_t> out;
-    for (const auto& line : item.lines) {
-        const std::string utf8 = ToUtf8(line);
-        out.insert(out.end(), utf8.begin(), utf8.end());
-        out.push_back('\n');
-    }
-    return out;
-}
-
-void SetContentBytes(SimItem& item, std::span<const std::uint8_t> bytes) {
-    if (!item.IsText()) {
-        item.bytes.assign(bytes.begin(), bytes.end());
-        return;
-    }
-    item.lines.clear();
-    std::size_t start = 0;
-    for (std::size_t i = 0; i <= bytes.size(); ++i) {
-        const bool end = i == bytes.size();
-        if (!end && bytes[i] != '\n' && bytes[i] != 0) continue;
-        if (end && start == i) break;
-        std::size_t stop = i;
-        if (stop > start && bytes[stop - 1] == '\r') --stop;
-        item.lines.push_back(TextFromBytes({reinterpret_cast<const char*>(bytes.data()) + start, stop - start}));
-        start = i + 1;
-    }
-}
-
-std::vector<std::uint8_t> MemoryBytes(const SimItem& item) {
-    if (!item.IsText()) return item.bytes;
-    std::vector<std::uint8_t> out;
-    for (const auto& line : item.lines) {
-        const std::string utf8 = ToUtf8(line);
-        out.insert(out.end(), utf8.begin(), utf8.end());
-        out.push_back(0);
-    }
-    return out;
-}
-
-std::uint32_t Crc32(std::span<const std::uint8_t> bytes) {
-    uLong crc = crc32(0L, Z_NULL, 0);
-    // zlib takes a 32-bit length; feed big buffers in pieces.
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const std::size_t n = std::min<std::size_t>(bytes.size() - done, 1u << 30);
-        crc = crc32(crc, bytes.data() + done, static_cast<uInt>(n));
-        done += n;
-    }
-    return static_cast<std::uint32_t>(crc);
-}
-
-ItemType TypeForName(std::wstring_view name) {
-    const std::wstring up = Upper(name);
-    const auto ends = [&](std::wstring_view ext) { return up.size() > ext.size() && up.ends_with(ext); };
-    if (ends(L".SRC")) return ItemType::Module;
-    if (ends(L".DAT")) return ItemType::Data;
-    return ItemType::File;
-}
-
-std::int64_t ItemSize(const SimItem& item) {
-    if (item.type == ItemType::Folder) {
-        std::int64_t n = 0;
-        for (const auto& [key, child] : item.children) n += ItemSize(*child);
-        return n;
-    }
-    if (!item.IsText()) return static_cast<std::int64_t>(item.bytes.size());
-    std::int64_t n = 0;
-    for (const auto& line : item.lines) n += static_cast<std::int64_t>(ToUtf8(line).size()) + 1;
-    return n;
+std::unique_ptr<SimItem> SimItem::Make(std::wstring name, ItemType type, std::uint64_t stamp) {
+    auto item = std::make_unique<SimItem>();
+    item->name = std::move(name);
+    item->type = type;
+    item->user = L"operator";
+    item->created = item->modified = item->accessed = stamp;
+    return item;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -386,7 +239,7 @@ SimItem* SimFileSystem::Create(std::wstring_view path, ItemType type, std::uint6
         Fail(L"Bad name '" + std::wstring(path) + L"'");
         return nullptr;
     }
-    return Insert(*p, NewItem(p->parts.back(), type, stamp), replace);
+    return Insert(*p, SimItem::Make(p->parts.back(), type, stamp), replace);
 }
 
 bool SimFileSystem::Destroy(std::wstring_view path, bool recursive) {
@@ -405,7 +258,7 @@ bool SimFileSystem::Destroy(std::wstring_view path, bool recursive) {
 bool SimFileSystem::Rename(std::wstring_view path, std::wstring_view newName, std::uint64_t stamp) {
     const auto p = ParsePath(path);
     if (!p || p->parts.empty()) return Fail(L"Bad name '" + std::wstring(path) + L"'");
-    if (!ValidName(newName)) return Fail(L"Bad new name '" + std::wstring(newName) + L"'");
+    if (!ValidItemName(newName)) return Fail(L"Bad new name '" + std::wstring(newName) + L"'");
     SimItem* item = Find(*p);
     if (item == nullptr) return Fail(p->Text() + L" not found");
     if (!Writable(*item, p->Text())) return false;
@@ -495,7 +348,7 @@ bool SimFileSystem::Write(std::wstring_view path, std::span<const std::uint8_t> 
     }
     if (!Room(*p, delta)) return false;
     if (item == nullptr) {
-        item = Insert(*p, NewItem(p->parts.back(), TypeForName(p->parts.back()), stamp), false);
+        item = Insert(*p, SimItem::Make(p->parts.back(), TypeForName(p->parts.back()), stamp), false);
         if (item == nullptr) return false;
     } else {
         Touch(p->Text(), change::kWritten);
@@ -545,156 +398,6 @@ std::vector<std::wstring> SimFileSystem::Search(std::wstring_view name) const {
     };
     for (const auto& v : m_volumes) Walker{want, out}.Walk(v->root, v->name + L":");
     return out;
-}
-
-// ---------------------------------------------------------------------------------------
-// Kept between runs
-
-namespace {
-
-constexpr std::string_view kStateHeader = "VANTEL-FS 1\n";
-
-std::string Escape(std::wstring_view text) {
-    std::string out;
-    for (char c : ToUtf8(text)) {
-        if (c == '\\') out += "\\\\";
-        else if (c == '\t') out += "\\t";
-        else if (c == '\n') out += "\\n";
-        else if (c == '\r') out += "\\r";
-        else out += c;
-    }
-    return out;
-}
-
-std::wstring Unescape(std::string_view text) {
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\\' || i + 1 == text.size()) {
-            out += text[i];
-            continue;
-        }
-        const char c = text[++i];
-        out += c == 't' ? '\t' : c == 'n' ? '\n' : c == 'r' ? '\r' : c;
-    }
-    return TextFromBytes(out);
-}
-
-std::vector<std::string_view> Fields(std::string_view line) {
-    std::vector<std::string_view> out;
-    std::size_t start = 0;
-    for (std::size_t i = 0; i <= line.size(); ++i) {
-        if (i == line.size() || line[i] == '\t') {
-            out.push_back(line.substr(start, i - start));
-            start = i + 1;
-        }
-    }
-    return out;
-}
-
-bool ToNumber(std::string_view text, std::uint64_t& out) {
-    if (text.empty() || text.size() > 20) return false;
-    out = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') return false;
-        out = out * 10 + static_cast<std::uint64_t>(c - '0');
-    }
-    return true;
-}
-
-void SaveItem(const SimItem& item, const std::wstring& path, std::string& out) {
-    // Lines escaped one per line: a line may hold a carriage return or a zero character,
-    // which the plain content form would not bring back.
-    std::string bytes;
-    if (item.IsText()) {
-        for (const auto& line : item.lines) bytes += Escape(line) + "\n";
-    } else {
-        bytes.assign(item.bytes.begin(), item.bytes.end());
-    }
-    out += "I\t" + Escape(path) + "\t" + std::to_string(static_cast<std::int32_t>(item.type)) + "\t" +
-           std::to_string(item.attributes) + "\t" + std::to_string(item.created) + "\t" + std::to_string(item.modified) +
-           "\t" + std::to_string(item.accessed) + "\t" + (item.analysedClean ? "1" : "0") + "\t" + Escape(item.user) + "\t" +
-           Escape(item.comment) + "\t" + std::to_string(bytes.size()) + "\n";
-    out.append(bytes.begin(), bytes.end());
-    out += "\n";
-    for (const auto& [key, value] : item.userAttributes) out += "A\t" + Escape(path) + "\t" + Escape(key) + "\t" + Escape(value) + "\n";
-    for (const auto& [key, child] : item.children) SaveItem(*child, path + L"/" + child->name, out);
-}
-
-}  // namespace
-
-std::string SimFileSystem::Save() const {
-    std::string out(kStateHeader);
-    for (const auto& v : m_volumes) {
-        out += "V\t" + Escape(v->name) + "\t" + Escape(v->label) + "\t" + std::to_string(v->type) + "\t" +
-               std::to_string(v->capacity) + "\n";
-        for (const auto& [key, child] : v->root.children) SaveItem(*child, v->name + L":/" + child->name, out);
-    }
-    return out;
-}
-
-std::uint64_t SimFileSystem::StateLimit() const {
-    std::uint64_t limit = 16ull << 20;
-    for (const auto& v : m_volumes) limit += 2 * static_cast<std::uint64_t>(std::max<std::int64_t>(v->capacity, 0));
-    return limit;
-}
-
-bool SimFileSystem::Load(std::string_view text) {
-    if (!text.starts_with(kStateHeader)) return false;
-    text.remove_prefix(kStateHeader.size());
-    SimFileSystem loaded(0);
-    loaded.m_volumes.clear();
-    while (!text.empty()) {
-        const auto eol = text.find('\n');
-        if (eol == std::string_view::npos) return false;
-        const auto f = Fields(text.substr(0, eol));
-        text.remove_prefix(eol + 1);
-        std::uint64_t n[7] = {};
-        if (f[0] == "V" && f.size() == 5 && ToNumber(f[3], n[0]) && ToNumber(f[4], n[1]) && n[0] <= 3 && n[1] <= (1ull << 40)) {
-            auto v = std::make_unique<SimVolume>();
-            v->name = Upper(Unescape(f[1]));
-            v->label = Unescape(f[2]);
-            v->type = static_cast<std::int32_t>(n[0]);
-            v->capacity = static_cast<std::int64_t>(n[1]);
-            v->root.type = ItemType::Folder;
-            if (v->name.empty() || loaded.Volume(v->name) != nullptr) return false;
-            loaded.m_volumes.push_back(std::move(v));
-        } else if (f[0] == "I" && f.size() == 11 && ToNumber(f[2], n[0]) && n[0] <= 3 && ToNumber(f[3], n[1]) &&
-                   ToNumber(f[4], n[2]) && ToNumber(f[5], n[3]) && ToNumber(f[6], n[4]) && ToNumber(f[10], n[5]) &&
-                   n[5] < text.size() && text[n[5]] == '\n') {
-            const auto p = ParsePath(Unescape(f[1]));
-            if (!p || p->parts.empty() || loaded.Volume(p->volume) == nullptr || loaded.Parent(*p) == nullptr) return false;
-            auto item = NewItem(p->parts.back(), static_cast<ItemType>(n[0]), n[2]);
-            item->attributes = static_cast<std::uint32_t>(n[1]);
-            item->modified = n[3];
-            item->accessed = n[4];
-            item->analysedClean = f[7] == "1";
-            item->user = Unescape(f[8]);
-            item->comment = Unescape(f[9]);
-            const std::string_view content = text.substr(0, static_cast<std::size_t>(n[5]));
-            if (item->IsText()) {
-                if (!content.empty() && content.back() != '\n') return false;
-                for (std::size_t at = 0; at < content.size();) {
-                    const auto end = content.find('\n', at);
-                    item->lines.push_back(Unescape(content.substr(at, end - at)));
-                    at = end + 1;
-                }
-            } else {
-                item->bytes.assign(content.begin(), content.end());
-            }
-            text.remove_prefix(static_cast<std::size_t>(n[5]) + 1);
-            loaded.Parent(*p)->children[Upper(p->parts.back())] = std::move(item);
-        } else if (f[0] == "A" && f.size() == 4) {
-            SimItem* item = loaded.Find(Unescape(f[1]));
-            if (item == nullptr) return false;
-            item->userAttributes[Upper(Unescape(f[2]))] = Unescape(f[3]);
-        } else {
-            return false;
-        }
-    }
-    if (loaded.m_volumes.empty()) return false;
-    m_volumes = std::move(loaded.m_volumes);
-    m_events.clear();
-    return true;
 }
 
 }  // namespace vantel::link::sim

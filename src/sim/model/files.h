@@ -47,6 +47,9 @@ inline constexpr std::uint32_t kCodeBits = kWritten | kInserted | kDeleted | kCh
 }  // namespace change
 
 struct SimItem {
+    // A new item of the operator's, stamped created, modified and accessed at stamp.
+    static std::unique_ptr<SimItem> Make(std::wstring name, ItemType type, std::uint64_t stamp);
+
     std::wstring name;  // as spelt when created
     ItemType type = ItemType::File;
     std::vector<std::wstring> lines;  // Module, Data
@@ -78,6 +81,8 @@ struct SimPath {
     std::wstring Text() const;        // canonical upper-case full name
 };
 std::optional<SimPath> ParsePath(std::wstring_view text);
+// A name an item may have: not empty, no separators, wildcards, colons or control characters.
+bool ValidItemName(std::wstring_view name);
 
 // Item content as bytes: text items as UTF-8 lines, each ended by '\n'.
 std::vector<std::uint8_t> ContentBytes(const SimItem& item);
