@@ -170,15 +170,16 @@ private:
     // An item by its full path, else a module by name.
     SimItem* FindItem(const std::wstring& path, std::wstring& full);
     // A module (part 1: its data list) that may be edited now; else why not.
-    SimItem* EditableModule(const std::wstring& name, std::int64_t part, std::wstring& full, std::wstring& why);
-    std::optional<std::wstring> Analyse(const std::wstring& full, SimItem& item);
+    OutcomeOf<SimItem*> EditableModule(const std::wstring& name, std::int64_t part, std::wstring& full);
+    // Refused when the module holds errors (or no code): the count and the first.
+    Outcome Analyse(const std::wstring& full, SimItem& item);
     OpenCode* Code(std::int64_t handle);
     bool EditLines(OpenCode& code, std::uint32_t mask);
     bool OpenForEdit(const std::wstring& full) const;
     // 0 closed, 1 open to edit, 2 open to view only.
     std::int32_t OpenMode(const std::wstring& full) const;
-    // Why an item (or a folder with what is below it) cannot go away now; empty when it can.
-    std::wstring InUse(const std::wstring& full) const;
+    // Refused when an item (or a folder with what is below it) cannot go away now.
+    Outcome MayRemove(const std::wstring& full) const;
     std::wstring ListDir(const std::wstring& path, const std::wstring& pattern);
     ProgramDef ProgramFrom(const std::wstring& name, const SimItem& module) const;
     std::wstring ActiveModule() const;
@@ -207,7 +208,8 @@ private:
     void StepProgram();
     void ReleaseRun();
     void RemoveHaltMessage();
-    std::wstring StartRefusal() const;
+    // Whether the controller lets a program start now (the program itself aside).
+    Outcome MayStart() const;
     void StartMouse();
     void StopMouse();
     // A reading of the mouse that is on: it becomes the latest and is posted.

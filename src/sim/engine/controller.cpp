@@ -131,7 +131,7 @@ std::int32_t SimController::Invoke(CallId id, std::span<const LinkArg> args, Clo
             if (!m_powered) {
                 // Switched on again: the controller boots with nothing selected.
                 m_powered = true;
-                m_program.Cancel(true);
+                (void)m_program.Cancel(true);
                 SyncProgramVars();
             }
             return 1;

@@ -55,7 +55,7 @@ void SimController::PostChanges() {
         const SimFileSystem::Event ev = events[i];
         if (m_autoAnalyse && (ev.mask & (change::kWritten | change::kInserted | change::kDeleted | change::kChanged))) {
             // The analysis records its own event (kAnalysed), heard after this one.
-            if (SimItem* item = m_fs.Find(ev.path); item != nullptr && item->IsText()) Analyse(ev.path, *item);
+            if (SimItem* item = m_fs.Find(ev.path); item != nullptr && item->IsText()) (void)Analyse(ev.path, *item);
             for (auto& more : m_fs.TakeEvents()) events.push_back(std::move(more));
         }
         for (const auto& [h, st] : m_standing) {

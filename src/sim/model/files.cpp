@@ -120,11 +120,6 @@ SimFileSystem::SimFileSystem(std::uint64_t stamp) {
     }
 }
 
-bool SimFileSystem::Fail(std::wstring why) {
-    m_why = std::move(why);
-    return false;
-}
-
 SimVolume* SimFileSystem::Volume(std::wstring_view name) {
     std::wstring up = Upper(name);
     if (!up.empty() && up.back() == L':') up.pop_back();
@@ -168,17 +163,17 @@ SimItem* SimFileSystem::Parent(const SimPath& p) {
     return folder != nullptr && folder->type == ItemType::Folder ? folder : nullptr;
 }
 
-bool SimFileSystem::Writable(const SimItem& item, std::wstring_view path) {
+Outcome SimFileSystem::Writable(const SimItem& item, std::wstring_view path) {
     if (item.attributes & attr::kSystem) return Fail(std::wstring(path) + L" belongs to the controller");
     if (item.attributes & attr::kReadOnly) return Fail(std::wstring(path) + L" is read-only");
-    return true;
+    return {};
 }
 
-bool SimFileSystem::Room(const SimPath& p, std::int64_t delta) {
+Outcome SimFileSystem::Room(const SimPath& p, std::int64_t delta) {
     const SimVolume* v = Volume(p.volume);
     if (v == nullptr) return Fail(L"No volume " + p.volume + L":");
     if (delta > 0 && Used(*v) + delta > v->capacity) return Fail(L"Volume " + v->name + L": is full");
-    return true;
+    return {};
 }
 
 void SimFileSystem::Touch(const std::wstring& path, std::uint32_t mask) {
@@ -192,28 +187,24 @@ std::vector<SimFileSystem::Event> SimFileSystem::TakeEvents() {
     return out;
 }
 
-SimItem* SimFileSystem::Insert(const SimPath& p, std::unique_ptr<SimItem> item, bool replace) {
+OutcomeOf<SimItem*> SimFileSystem::Insert(const SimPath& p, std::unique_ptr<SimItem> item, bool replace) {
     SimItem* folder = Parent(p);
     if (folder == nullptr) {
-        Fail(L"No folder for " + p.Text());
-        return nullptr;
+        return Fail(L"No folder for " + p.Text());
     }
     if ((folder->attributes & attr::kSystem) || p.volume == L"SYSTEM") {
-        Fail(L"The folder of " + p.Text() + L" belongs to the controller");
-        return nullptr;
+        return Fail(L"The folder of " + p.Text() + L" belongs to the controller");
     }
     const std::wstring key = Upper(p.parts.back());
     const auto existing = folder->children.find(key);
     if (existing != folder->children.end()) {
         if (!replace) {
-            Fail(p.Text() + L" exists");
-            return nullptr;
+            return Fail(p.Text() + L" exists");
         }
         if (existing->second->type == ItemType::Folder || item->type == ItemType::Folder) {
-            Fail(p.Text() + L" is a folder");
-            return nullptr;
+            return Fail(p.Text() + L" is a folder");
         }
-        if (!Writable(*existing->second, p.Text())) return nullptr;
+        if (Outcome o = Writable(*existing->second, p.Text()); !o) return o;
     }
     item->name = p.parts.back();
     SimItem* raw = item.get();
@@ -233,35 +224,34 @@ std::unique_ptr<SimItem> SimFileSystem::Detach(const SimPath& p) {
     return item;
 }
 
-SimItem* SimFileSystem::Create(std::wstring_view path, ItemType type, std::uint64_t stamp, bool replace) {
+OutcomeOf<SimItem*> SimFileSystem::Create(std::wstring_view path, ItemType type, std::uint64_t stamp, bool replace) {
     const auto p = ParsePath(path);
     if (!p || p->parts.empty()) {
-        Fail(L"Bad name '" + std::wstring(path) + L"'");
-        return nullptr;
+        return Fail(L"Bad name '" + std::wstring(path) + L"'");
     }
     return Insert(*p, SimItem::Make(p->parts.back(), type, stamp), replace);
 }
 
-bool SimFileSystem::Destroy(std::wstring_view path, bool recursive) {
+Outcome SimFileSystem::Destroy(std::wstring_view path, bool recursive) {
     const auto p = ParsePath(path);
     if (!p || p->parts.empty()) return Fail(L"Bad name '" + std::wstring(path) + L"'");
     SimItem* item = Find(*p);
     if (item == nullptr) return Fail(p->Text() + L" not found");
-    if (!Writable(*item, p->Text())) return false;
+    if (Outcome o = Writable(*item, p->Text()); !o) return o;
     if (item->type == ItemType::Folder && !item->children.empty() && !recursive)
         return Fail(L"Folder " + p->Text() + L" is not empty");
     Detach(*p);
     Touch(p->Text(), change::kDestroyed);
-    return true;
+    return {};
 }
 
-bool SimFileSystem::Rename(std::wstring_view path, std::wstring_view newName, std::uint64_t stamp) {
+Outcome SimFileSystem::Rename(std::wstring_view path, std::wstring_view newName, std::uint64_t stamp) {
     const auto p = ParsePath(path);
     if (!p || p->parts.empty()) return Fail(L"Bad name '" + std::wstring(path) + L"'");
     if (!ValidItemName(newName)) return Fail(L"Bad new name '" + std::wstring(newName) + L"'");
     SimItem* item = Find(*p);
     if (item == nullptr) return Fail(p->Text() + L" not found");
-    if (!Writable(*item, p->Text())) return false;
+    if (Outcome o = Writable(*item, p->Text()); !o) return o;
     SimPath to = *p;
     to.parts.back() = std::wstring(newName);
     if (Upper(newName) != Upper(p->parts.back()) && Find(to) != nullptr) return Fail(to.Text() + L" exists");
@@ -272,10 +262,10 @@ bool SimFileSystem::Rename(std::wstring_view path, std::wstring_view newName, st
     SimItem* folder = Parent(to);
     folder->children[Upper(newName)] = std::move(detached);
     Touch(to.Text(), change::kRenamed);
-    return true;
+    return {};
 }
 
-bool SimFileSystem::Copy(std::wstring_view from, std::wstring_view to, bool replace, std::uint64_t stamp) {
+Outcome SimFileSystem::Copy(std::wstring_view from, std::wstring_view to, bool replace, std::uint64_t stamp) {
     const auto src = ParsePath(from);
     auto dst = ParsePath(to);
     if (!src || src->parts.empty()) return Fail(L"Bad name '" + std::wstring(from) + L"'");
@@ -289,28 +279,28 @@ bool SimFileSystem::Copy(std::wstring_view from, std::wstring_view to, bool repl
     if (dst->Text().rfind(src->Text() + L"/", 0) == 0) return Fail(L"Cannot copy a folder into itself");
     std::int64_t delta = ItemSize(*item);
     if (const SimItem* old = Find(*dst)) delta -= ItemSize(*old);
-    if (!Room(*dst, delta)) return false;
+    if (Outcome o = Room(*dst, delta); !o) return o;
     auto copy = Clone(*item);
     copy->created = copy->modified = copy->accessed = stamp;
-    return Insert(*dst, std::move(copy), replace) != nullptr;
+    return Insert(*dst, std::move(copy), replace).Result();
 }
 
-bool SimFileSystem::Move(std::wstring_view from, std::wstring_view to, bool replace, std::uint64_t stamp) {
+Outcome SimFileSystem::Move(std::wstring_view from, std::wstring_view to, bool replace, std::uint64_t stamp) {
     const auto src = ParsePath(from);
     auto dst = ParsePath(to);
     if (!src || src->parts.empty()) return Fail(L"Bad name '" + std::wstring(from) + L"'");
     if (!dst) return Fail(L"Bad name '" + std::wstring(to) + L"'");
     SimItem* item = Find(*src);
     if (item == nullptr) return Fail(src->Text() + L" not found");
-    if (!Writable(*item, src->Text())) return false;
+    if (Outcome o = Writable(*item, src->Text()); !o) return o;
     if (const SimItem* target = Find(*dst); target != nullptr && target->type == ItemType::Folder) dst->parts.push_back(item->name);
     if (dst->parts.empty()) return Fail(L"Bad name '" + std::wstring(to) + L"'");
-    if (src->Text() == dst->Text()) return true;
+    if (src->Text() == dst->Text()) return {};
     if (dst->Text().rfind(src->Text() + L"/", 0) == 0) return Fail(L"Cannot move a folder into itself");
     if (src->volume != dst->volume) {
         std::int64_t delta = ItemSize(*item);
         if (const SimItem* old = Find(*dst); old != nullptr && replace) delta -= ItemSize(*old);
-        if (!Room(*dst, delta)) return false;
+        if (Outcome o = Room(*dst, delta); !o) return o;
     }
     const SimItem* folder = Parent(*dst);
     if (folder == nullptr) return Fail(L"No folder for " + dst->Text());
@@ -319,19 +309,19 @@ bool SimFileSystem::Move(std::wstring_view from, std::wstring_view to, bool repl
     if (const SimItem* old = Find(*dst)) {
         if (!replace) return Fail(dst->Text() + L" exists");
         if (old->type == ItemType::Folder || item->type == ItemType::Folder) return Fail(dst->Text() + L" is a folder");
-        if (!Writable(*old, dst->Text())) return false;
+        if (Outcome o = Writable(*old, dst->Text()); !o) return o;
     }
     // Everything that could refuse has been checked: the item cannot get lost between the two.
     auto detached = Detach(*src);
     detached->modified = stamp;
-    Insert(*dst, std::move(detached), true);
+    (void)Insert(*dst, std::move(detached), true);
     m_events.pop_back();
     Touch(src->Text(), change::kRenamed);
     Touch(dst->Text(), change::kRenamed);
-    return true;
+    return {};
 }
 
-bool SimFileSystem::Write(std::wstring_view path, std::span<const std::uint8_t> bytes, bool replace, std::uint64_t stamp) {
+Outcome SimFileSystem::Write(std::wstring_view path, std::span<const std::uint8_t> bytes, bool replace, std::uint64_t stamp) {
     const auto p = ParsePath(path);
     if (!p || p->parts.empty()) return Fail(L"Bad name '" + std::wstring(path) + L"'");
     SimItem* item = Find(*p);
@@ -343,13 +333,14 @@ bool SimFileSystem::Write(std::wstring_view path, std::span<const std::uint8_t> 
     if (item != nullptr) {
         if (item->type == ItemType::Folder) return Fail(p->Text() + L" is a folder");
         if (!replace) return Fail(p->Text() + L" exists");
-        if (!Writable(*item, p->Text())) return false;
+        if (Outcome o = Writable(*item, p->Text()); !o) return o;
         delta -= ItemSize(*item);
     }
-    if (!Room(*p, delta)) return false;
+    if (Outcome o = Room(*p, delta); !o) return o;
     if (item == nullptr) {
-        item = Insert(*p, SimItem::Make(p->parts.back(), TypeForName(p->parts.back()), stamp), false);
-        if (item == nullptr) return false;
+        auto made = Insert(*p, SimItem::Make(p->parts.back(), TypeForName(p->parts.back()), stamp), false);
+        if (!made) return made.Result();
+        item = *made;
     } else {
         Touch(p->Text(), change::kWritten);
     }
@@ -357,10 +348,10 @@ bool SimFileSystem::Write(std::wstring_view path, std::span<const std::uint8_t> 
     item->bytes = std::move(sized.bytes);
     item->modified = item->accessed = stamp;
     item->analysedClean = false;
-    return true;
+    return {};
 }
 
-bool SimFileSystem::Format(std::wstring_view volume, std::wstring_view label) {
+Outcome SimFileSystem::Format(std::wstring_view volume, std::wstring_view label) {
     SimVolume* v = Volume(volume);
     if (v == nullptr) return Fail(L"No volume " + std::wstring(volume));
     if (v->name == L"SYSTEM") return Fail(L"Volume SYSTEM: belongs to the controller");
@@ -368,16 +359,16 @@ bool SimFileSystem::Format(std::wstring_view volume, std::wstring_view label) {
     v->root.children.clear();
     v->label = std::wstring(label);
     m_events.push_back({v->name, L"", change::kFormatted});
-    return true;
+    return {};
 }
 
-bool SimFileSystem::SetLabel(std::wstring_view volume, std::wstring_view label) {
+Outcome SimFileSystem::SetLabel(std::wstring_view volume, std::wstring_view label) {
     SimVolume* v = Volume(volume);
     if (v == nullptr) return Fail(L"No volume " + std::wstring(volume));
     if (label.size() > 32) return Fail(L"Volume label longer than 32 characters");
     v->label = std::wstring(label);
     m_events.push_back({v->name, L"", change::kVolumeName});
-    return true;
+    return {};
 }
 
 std::vector<std::wstring> SimFileSystem::Search(std::wstring_view name) const {

@@ -9,13 +9,13 @@ namespace vantel::link::sim {
 
 using namespace internal;
 
-std::wstring SimController::InUse(const std::wstring& full) const {
+Outcome SimController::MayRemove(const std::wstring& full) const {
     const auto within = [&](const std::wstring& path) { return path == full || path.rfind(full + L"/", 0) == 0; };
     for (const auto& [handle, code] : m_code) {
-        if (within(code.path)) return code.path + L" is open";
+        if (within(code.path)) return Outcome::Refused(code.path + L" is open");
     }
     if (const std::wstring selected = SelectedModule(); !selected.empty() && within(selected))
-        return selected + L" is the selected program";
+        return Outcome::Refused(selected + L" is the selected program");
     return {};
 }
 
@@ -49,8 +49,8 @@ SimItem* SimController::Module(const std::wstring& path, std::wstring& full) {
     return nullptr;
 }
 
-std::optional<std::wstring> SimController::Analyse(const std::wstring& full, SimItem& item) {
-    if (!item.IsText()) return std::wstring(full + L" holds no code");
+Outcome SimController::Analyse(const std::wstring& full, SimItem& item) {
+    if (!item.IsText()) return Outcome::Refused(full + L" holds no code");
     auto errors = sim::Analyse(item.lines, item.type == ItemType::Data ? CodeKind::Data : CodeKind::Code);
     const bool clean = errors.empty();
     // The outcome as a user sees it: not analysed since the last edit, clean, or with errors.
@@ -60,10 +60,10 @@ std::optional<std::wstring> SimController::Analyse(const std::wstring& full, Sim
     item.analysedClean = clean;
     if (!clean) item.attributes &= ~attr::kLinked;
     if (before != (clean ? 1 : 2)) m_fs.Touch(full, change::kAnalysed);
-    if (clean) return std::nullopt;
+    if (clean) return {};
     const CodeError& first = m_errors[full].front();
-    return full + L": " + std::to_wstring(m_errors[full].size()) + L" error(s), first in line " + std::to_wstring(first.line) +
-           L": " + first.text;
+    return Outcome::Refused(full + L": " + std::to_wstring(m_errors[full].size()) + L" error(s), first in line " +
+                            std::to_wstring(first.line) + L": " + first.text);
 }
 
 SimController::OpenCode* SimController::Code(std::int64_t handle) {

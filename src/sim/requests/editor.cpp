@@ -12,16 +12,15 @@ using namespace internal;
 // ---------------------------------------------------------------------------------------
 // "Editor": the controller's editor and the one-shot OC edits
 
-SimItem* SimController::EditableModule(const std::wstring& name, std::int64_t part, std::wstring& full, std::wstring& why) {
+OutcomeOf<SimItem*> SimController::EditableModule(const std::wstring& name, std::int64_t part, std::wstring& full) {
     // Part 0 is the code, 1 the data list.
     std::wstring path = name;
     if (part == 1 && TypeForName(path) == ItemType::File) path += L".DAT";
     SimItem* item = Module(path, full);
-    if (item == nullptr || !item->IsText()) why = L"No module '" + name + L"'";
-    else if (!m_fs.Writable(*item, full)) why = m_fs.Why();
-    else if (OpenForEdit(full)) why = full + L" is open for editing";
-    else return item;
-    return nullptr;
+    if (item == nullptr || !item->IsText()) return Outcome::Refused(L"No module '" + name + L"'");
+    if (Outcome o = m_fs.Writable(*item, full); !o) return o;
+    if (OpenForEdit(full)) return Outcome::Refused(full + L" is open for editing");
+    return item;
 }
 
 void SimController::CompleteEditor(Job& job) {
@@ -45,9 +44,16 @@ void SimController::CompleteEditor(Job& job) {
         case CallId::OCEditDelete:
         case CallId::OCEditDeleteBlock: {
             // The module is opened, edited and saved in one.
-            std::wstring full, why;
-            SimItem* item = EditableModule(Arg<CallId::OCEditInsert, 1>(job), Arg<CallId::OCEditInsert, 0>(job), full, why);
-            if (item == nullptr) return fail(why);
+            constexpr CallId kFirst = CallId::OCEditInsert;
+            std::wstring full;
+            const auto editable =
+                EditableModule(CommonArg<1, kFirst, CallId::OCEditInsertBlock, CallId::OCEditChange, CallId::OCEditRedecl,
+                                         CallId::OCEditDelete, CallId::OCEditDeleteBlock>(job),
+                               CommonArg<0, kFirst, CallId::OCEditInsertBlock, CallId::OCEditChange, CallId::OCEditRedecl,
+                                         CallId::OCEditDelete, CallId::OCEditDeleteBlock>(job),
+                               full);
+            if (!editable) return fail(editable.Why());
+            SimItem* item = *editable;
             auto& lines = item->lines;
             const auto size = static_cast<std::int64_t>(lines.size());
             const std::int64_t line = job.call == CallId::OCEditRedecl ? 0 : Arg<CallId::OCEditInsert, 2>(job);
@@ -92,9 +98,10 @@ void SimController::CompleteEditor(Job& job) {
         }
         case CallId::EditOpen: {
             if (m_editor != 0 && Code(m_editor) != nullptr) return fail(L"The editor holds " + m_code[m_editor].path + L": close it first");
-            std::wstring full, why;
-            SimItem* item = EditableModule(Arg<CallId::EditOpen, 1>(job), Arg<CallId::EditOpen, 0>(job), full, why);
-            if (item == nullptr) return fail(why);
+            std::wstring full;
+            const auto editable = EditableModule(Arg<CallId::EditOpen, 1>(job), Arg<CallId::EditOpen, 0>(job), full);
+            if (!editable) return fail(editable.Why());
+            SimItem* item = *editable;
             if (m_code.size() >= kMaxOpenCode) return fail(L"Too many modules open");
             m_nextCode = m_nextCode >= INT32_MAX ? 1 : m_nextCode + 1;
             m_code[m_nextCode] = {full, true, item->lines, 0};
@@ -185,7 +192,7 @@ void SimController::CompleteEditor(Job& job) {
             SimItem* target = Arg<CallId::EditAnalyse, 0>(job).empty() ? item : Module(Arg<CallId::EditAnalyse, 0>(job), full);
             if (Arg<CallId::EditAnalyse, 0>(job).empty() && code != nullptr) full = code->path;
             if (target == nullptr) return fail(Arg<CallId::EditAnalyse, 0>(job).empty() ? L"The editor holds no module" : L"No module '" + Arg<CallId::EditAnalyse, 0>(job) + L"'");
-            if (auto why = Analyse(full, *target)) return fail(*why);
+            if (Outcome clean = Analyse(full, *target); !clean) return fail(clean.Why());
             return Finish(h, 1);
         }
         default: return Finish(h, 0);

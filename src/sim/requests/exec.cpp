@@ -17,9 +17,9 @@ void SimController::CompleteExec(Job& job) {
         return Finish(h, 1);
     }
     const std::wstring line = Arg<CallId::EditExec, 0>(job);
-    ExecCommand cmd;
-    std::wstring why;
-    if (!ParseExec(line, cmd, why)) return FinishWithMessage(h, why, kMsgExecError, L"EditExec", MsgKind::Acknowledge);
+    const auto parsed = ParseExec(line);
+    if (!parsed) return FinishWithMessage(h, parsed.Why(), kMsgExecError, L"EditExec", MsgKind::Acknowledge);
+    const ExecCommand& cmd = *parsed;
     const auto number = [&] { return cmd.numbers.empty() ? 0u : static_cast<std::uint32_t>(cmd.numbers[0]); };
     switch (cmd.verb) {
         case ExecVerb::Info: AddMessage(MsgKind::Info, number(), cmd.text, L"EditExec"); break;

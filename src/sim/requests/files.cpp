@@ -31,7 +31,7 @@ void SimController::CompleteFiles(Job& job) {
             base = base.substr(base.find_last_of(L"/\\") == std::wstring::npos ? 0 : base.find_last_of(L"/\\") + 1);
             if (target.empty()) target = L"USER:/" + base;
             else if (const SimItem* t = m_fs.Find(target); t != nullptr && t->type == ItemType::Folder) target += L"/" + base;
-            if (!m_fs.Write(target, bytes, !Contains(Arg<CallId::DownLoad, 2>(job), L'N'), Stamp())) return fail(m_fs.Why());
+            if (Outcome o = m_fs.Write(target, bytes, !Contains(Arg<CallId::DownLoad, 2>(job), L'N'), Stamp()); !o) return fail(o.Why());
             return Finish(h, 1);
         }
         case CallId::UpLoad: {
@@ -48,15 +48,15 @@ void SimController::CompleteFiles(Job& job) {
             return Finish(h, 1);
         }
         case CallId::Copy:
-            if (!m_fs.Copy(Arg<CallId::Copy, 0>(job), Arg<CallId::Copy, 1>(job), !Contains(Arg<CallId::Copy, 2>(job), L'N'), Stamp())) return fail(m_fs.Why());
+            if (Outcome o = m_fs.Copy(Arg<CallId::Copy, 0>(job), Arg<CallId::Copy, 1>(job), !Contains(Arg<CallId::Copy, 2>(job), L'N'), Stamp()); !o) return fail(o.Why());
             return Finish(h, 1);
         case CallId::Delete: {
             // Option "R" takes a folder with everything in it.
             const auto p = ParsePath(Arg<CallId::Delete, 0>(job));
             if (p && !p->parts.empty()) {
-                if (const std::wstring busy = InUse(p->Text()); !busy.empty()) return fail(busy);
+                if (Outcome free = MayRemove(p->Text()); !free) return fail(free.Why());
             }
-            if (!m_fs.Destroy(Arg<CallId::Delete, 0>(job), Contains(Arg<CallId::Delete, 1>(job), L'R'))) return fail(m_fs.Why());
+            if (Outcome o = m_fs.Destroy(Arg<CallId::Delete, 0>(job), Contains(Arg<CallId::Delete, 1>(job), L'R')); !o) return fail(o.Why());
             return Finish(h, 1);
         }
         case CallId::ChangeAccess:

@@ -74,7 +74,7 @@ void SimController::CompleteItemExec(Job& job) {
             return Finish(h, 1);
         case CallId::ItemAnalyse:
             if (item == nullptr || !item->IsText()) return fail(L"No module '" + target + L"'");
-            if (auto why = Analyse(full, *item)) return fail(*why);
+            if (Outcome clean = Analyse(full, *item); !clean) return fail(clean.Why());
             return Finish(h, 1);
         case CallId::ItemLink:
         case CallId::ItemUnlink: {
@@ -85,7 +85,7 @@ void SimController::CompleteItemExec(Job& job) {
                 m_fs.Touch(full, change::kAnalysed);
                 return Finish(h, 1);
             }
-            if (auto why = Analyse(full, *item)) return fail(*why);
+            if (Outcome clean = Analyse(full, *item); !clean) return fail(clean.Why());
             // Every module it calls must exist.
             for (const auto& dep : Dependencies(item->lines)) {
                 std::wstring depFull;
@@ -101,7 +101,7 @@ void SimController::CompleteItemExec(Job& job) {
         case CallId::ItemSelect:
         case CallId::ItemRun: {
             if (item == nullptr || item->type != ItemType::Module) return fail(L"No module '" + target + L"'");
-            if (auto why = Analyse(full, *item)) return fail(*why);
+            if (Outcome clean = Analyse(full, *item); !clean) return fail(clean.Why());
             if (m_program.State() == ProgState::Active) return fail(L"Program " + m_program.Name() + L" is running: stop it first");
             std::wstring name = DeclaredName(item->lines);
             if (name.empty()) name = Upper(item->name.substr(0, item->name.rfind(L'.')));

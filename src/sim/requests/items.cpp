@@ -51,8 +51,8 @@ void SimController::CompleteItems(Job& job) {
         case CallId::ItemSetName: {
             std::wstring full;
             if (find(Arg<CallId::ItemSetName, 0>(job), full) == nullptr) return fail(L"No item '" + Arg<CallId::ItemSetName, 0>(job) + L"'");
-            if (const std::wstring busy = InUse(full); !busy.empty()) return fail(busy);
-            if (!m_fs.Rename(full, Arg<CallId::ItemSetName, 1>(job), Stamp())) return fail(m_fs.Why());
+            if (Outcome free = MayRemove(full); !free) return fail(free.Why());
+            if (Outcome o = m_fs.Rename(full, Arg<CallId::ItemSetName, 1>(job), Stamp()); !o) return fail(o.Why());
             return Finish(h, 1);
         }
         case CallId::ItemSetAttribute: {
@@ -95,10 +95,10 @@ void SimController::CompleteItems(Job& job) {
                 if (m_fs.Find(data) != nullptr) doomed.push_back(data);
             }
             for (const auto& d : doomed) {
-                if (const std::wstring busy = InUse(d); !busy.empty()) return fail(busy);
+                if (Outcome free = MayRemove(d); !free) return fail(free.Why());
             }
             for (const auto& d : doomed) {
-                if (!m_fs.Destroy(d, (Arg<CallId::ItemDestroy, 1>(job) & 1) != 0)) return fail(m_fs.Why());
+                if (Outcome o = m_fs.Destroy(d, (Arg<CallId::ItemDestroy, 1>(job) & 1) != 0); !o) return fail(o.Why());
                 m_errors.erase(d);
             }
             return Finish(h, 1);
@@ -109,15 +109,16 @@ void SimController::CompleteItems(Job& job) {
             if (find(Arg<CallId::ItemCopy, 0>(job), full) == nullptr) return fail(L"No item '" + Arg<CallId::ItemCopy, 0>(job) + L"'");
             const bool replace = (Arg<CallId::ItemCopy, 2>(job) & 1) != 0;
             if (job.call == CallId::ItemMove) {
-                if (const std::wstring busy = InUse(full); !busy.empty()) return fail(busy);
+                if (Outcome free = MayRemove(full); !free) return fail(free.Why());
             }
-            const bool ok = job.call == CallId::ItemCopy ? m_fs.Copy(full, Arg<CallId::ItemCopy, 1>(job), replace, Stamp()) : m_fs.Move(full, Arg<CallId::ItemCopy, 1>(job), replace, Stamp());
-            if (!ok) return fail(m_fs.Why());
+            const Outcome o = job.call == CallId::ItemCopy ? m_fs.Copy(full, Arg<CallId::ItemCopy, 1>(job), replace, Stamp())
+                                                            : m_fs.Move(full, Arg<CallId::ItemCopy, 1>(job), replace, Stamp());
+            if (!o) return fail(o.Why());
             return Finish(h, 1);
         }
         case CallId::ItemCopySrcMem:
             // The bytes as given; a module's lines end with a zero byte or a line feed.
-            if (!m_fs.Write(Arg<CallId::ItemCopySrcMem, 1>(job), Arg<CallId::ItemCopySrcMem, 0>(job), (Arg<CallId::ItemCopySrcMem, 2>(job) & 1) != 0, Stamp())) return fail(m_fs.Why());
+            if (Outcome o = m_fs.Write(Arg<CallId::ItemCopySrcMem, 1>(job), Arg<CallId::ItemCopySrcMem, 0>(job), (Arg<CallId::ItemCopySrcMem, 2>(job) & 1) != 0, Stamp()); !o) return fail(o.Why());
             return Finish(h, 1);
         case CallId::ItemCopyDestMem: {
             std::wstring full;
@@ -158,18 +159,20 @@ void SimController::CreateItem(Job& job) {
         name.front() == L'.')
         return fail(L"Bad name '" + name + L"'");
     const std::wstring decl = Upper(p->parts.back());
-    const auto make = [&](const std::wstring& path, ItemType t, std::vector<std::wstring> lines) {
+    const auto make = [&](const std::wstring& path, ItemType t, std::vector<std::wstring> lines) -> Outcome {
         const auto target = ParsePath(path);
-        if (!target || !m_fs.Room(*target, 64)) return false;
-        SimItem* item = m_fs.Create(path, t, Stamp(), replace);
-        if (item == nullptr) return false;
+        if (!target) return Outcome::Refused(L"Bad name '" + path + L"'");
+        if (Outcome room = m_fs.Room(*target, 64); !room) return room;
+        auto made = m_fs.Create(path, t, Stamp(), replace);
+        if (!made) return made.Result();
+        SimItem* item = *made;
         item->lines = std::move(lines);
         item->comment = Arg<CallId::ItemCreate, 4>(job).substr(0, kMaxText);
         item->user = L"operator";
         item->analysedClean = t != ItemType::Folder && t != ItemType::File;
-        return true;
+        return {};
     };
-    bool ok = true;
+    Outcome ok;
     if (type == 1 || type == 2) {
         std::wstring stem = decl;
         if (const auto dot = stem.rfind(L'.'); dot != std::wstring::npos) stem.erase(dot);
@@ -189,7 +192,7 @@ void SimController::CreateItem(Job& job) {
     } else {
         ok = make(base, static_cast<ItemType>(type), {});
     }
-    if (!ok) return fail(m_fs.Why());
+    if (!ok) return fail(ok.Why());
     return Finish(h, 1);
 }
 

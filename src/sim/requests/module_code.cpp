@@ -25,7 +25,9 @@ void SimController::CompleteModuleCode(Job& job) {
         SimItem* item = Module(name, full);
         if (item == nullptr || !item->IsText()) return fail(L"No module '" + Arg<CallId::ModuleCodeOpen, 0>(job) + L"'");
         const bool edit = Arg<CallId::ModuleCodeOpen, 2>(job) != 2;
-        if (edit && !m_fs.Writable(*item, full)) return fail(m_fs.Why());
+        if (edit) {
+            if (Outcome o = m_fs.Writable(*item, full); !o) return fail(o.Why());
+        }
         if (edit && OpenForEdit(full)) return fail(full + L" is open for editing");
         if (m_code.size() >= kMaxOpenCode) return fail(L"Too many modules open");
         m_nextCode = m_nextCode >= INT32_MAX ? 1 : m_nextCode + 1;

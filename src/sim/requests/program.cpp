@@ -27,7 +27,7 @@ void SimController::RemoveHaltMessage() {
 }
 
 void SimController::HaltProgram() {
-    if (!m_program.Halt().empty()) return;
+    if (!m_program.Halt()) return;
     ReleaseRun();
     SyncProgramVars();
     RemoveHaltMessage();
@@ -70,11 +70,11 @@ void SimController::StepProgram() {
     else SyncProgramVars();
 }
 
-std::wstring SimController::StartRefusal() const {
-    if (m_startDisabled) return L"Start disabled: " + m_disableReason;
+Outcome SimController::MayStart() const {
+    if (m_startDisabled) return Outcome::Refused(L"Start disabled: " + m_disableReason);
     const auto mode = m_vars.Show(L"$MODE_OP").value_or(L"");
-    if (mode == L"#EX") return L"Operating mode #EX: programs are started by the external controller";
-    if (m_stopHeld) return L"Stop key held";
+    if (mode == L"#EX") return Outcome::Refused(L"Operating mode #EX: programs are started by the external controller");
+    if (m_stopHeld) return Outcome::Refused(L"Stop key held");
     return {};
 }
 
@@ -84,10 +84,10 @@ void SimController::CompleteProgram(Job& job) {
                               kCallNames[static_cast<std::size_t>(job.call)].end());
     const auto refuse = [&](const std::wstring& why) { FinishWithMessage(h, why, kMsgRefused, origin, MsgKind::Acknowledge); };
     const auto start = [&] {
-        std::wstring why = StartRefusal();
         const bool wasActive = m_program.State() == ProgState::Active;
-        if (why.empty()) why = m_program.Start();
-        if (!why.empty()) return refuse(why);
+        Outcome started = MayStart();
+        if (started) started = m_program.Start();
+        if (!started) return refuse(started.Why());
         m_startHeld = true;
         if (!wasActive) {
             RemoveHaltMessage();
@@ -101,8 +101,8 @@ void SimController::CompleteProgram(Job& job) {
     switch (job.call) {
         case CallId::Select:
         case CallId::Run: {
-            const std::wstring why = m_program.Select(Arg<CallId::Select, 0>(job), Arg<CallId::Select, 1>(job));
-            if (!why.empty()) return refuse(why);
+            const Outcome selected = m_program.Select(CommonArg<0, CallId::Select, CallId::Run>(job), CommonArg<1, CallId::Select, CallId::Run>(job));
+            if (!selected) return refuse(selected.Why());
             RemoveHaltMessage();
             ReleaseRun();
             SyncProgramVars();
@@ -136,16 +136,16 @@ void SimController::CompleteProgram(Job& job) {
                 if (option != L"" && option != L"FORCE") return Finish(h, 0);
                 force = option == L"FORCE";
             }
-            const std::wstring why = m_program.Cancel(force);
-            if (!why.empty()) return refuse(why);
+            const Outcome cancelled = m_program.Cancel(force);
+            if (!cancelled) return refuse(cancelled.Why());
             RemoveHaltMessage();
             ReleaseRun();
             SyncProgramVars();
             return Finish(h, 1);
         }
         case CallId::Reset: {
-            const std::wstring why = m_program.Reset();
-            if (!why.empty()) return refuse(why);
+            const Outcome reset = m_program.Reset();
+            if (!reset) return refuse(reset.Why());
             RemoveHaltMessage();
             SyncProgramVars();
             return Finish(h, 1);

@@ -24,7 +24,7 @@ void SimController::CompleteVolumes(Job& job) {
             return FinishWith(h, {v->label, std::int64_t{v->type}, v->capacity, used, v->capacity - used});
         }
         case CallId::VolumeSetName:
-            if (!m_fs.SetLabel(Arg<CallId::VolumeSetName, 0>(job), Arg<CallId::VolumeSetName, 1>(job))) return fail(m_fs.Why());
+            if (Outcome o = m_fs.SetLabel(Arg<CallId::VolumeSetName, 0>(job), Arg<CallId::VolumeSetName, 1>(job)); !o) return fail(o.Why());
             return Finish(h, 1);
         case CallId::VolumeFormat: {
             const SimVolume* v = m_fs.Volume(Arg<CallId::VolumeFormat, 0>(job));
@@ -36,7 +36,7 @@ void SimController::CompleteVolumes(Job& job) {
             if (SelectedModule().rfind(prefix, 0) == 0) return fail(SelectedModule() + L" is the selected program");
             // Both kinds of format clear the volume here; the flag (quick) only saves time on
             // a real controller.
-            if (!m_fs.Format(Arg<CallId::VolumeFormat, 0>(job), Arg<CallId::VolumeFormat, 1>(job))) return fail(m_fs.Why());
+            if (Outcome o = m_fs.Format(Arg<CallId::VolumeFormat, 0>(job), Arg<CallId::VolumeFormat, 1>(job)); !o) return fail(o.Why());
             for (auto it = m_errors.begin(); it != m_errors.end();) it = it->first.rfind(prefix, 0) == 0 ? m_errors.erase(it) : std::next(it);
             return Finish(h, 1);
         }
