@@ -18,6 +18,7 @@
 #include "link/plexa.h"
 #include "sim/config.h"
 #include "sim/engine/job.h"
+#include "sim/engine/mailbox.h"
 #include "sim/model/module_language.h"
 #include "sim/model/exec_language.h"
 #include "sim/model/files.h"
@@ -62,29 +63,10 @@ public:
     std::size_t MailboxSize() const;
     // Estimated bytes of the unread notifications, and how many were dropped to keep them
     // within SimConfig's bounds.
-    std::size_t MailboxBytes() const { return m_mailBytes; }
-    std::uint64_t MailboxDropped() const { return m_mailDropped; }
+    std::size_t MailboxBytes() const { return m_mailbox.Bytes(); }
+    std::uint64_t MailboxDropped() const { return m_mailbox.Dropped(); }
 
 private:
-    // The 6D mouse's readings are no kind: they coalesce outside the mailbox (FetchMouse).
-    enum class Kind { Result, SyncMsg, AsyncMsg, SubMsg, Confirm, AsyncDialog, Answer, SyncDialog, Key, Progress };
-
-    struct Stamped {
-        std::uint64_t ticks;
-    };
-    // One out-value of a result call; a result with a list of them fills the call's out-values
-    // in order.
-    using Out = std::variant<std::int64_t, std::wstring, StringArray, BoolArray, ByteArray, DWordArray, Stamped>;
-
-    struct Payload {
-        Kind kind = Kind::Result;
-        std::int32_t ret = 1;
-        std::wstring text;
-        std::int32_t number = 0;
-        std::vector<Out> outs;
-        SimMessage msg;           // messages and dialogs
-        std::int16_t values[6] = {};  // [0]: key switch, answer, percent
-    };
 
 
     enum class Watch { Variable, Interface, Volume, Item, Info, Code };
@@ -112,17 +94,6 @@ private:
         Clock::time_point next{};
     };
 
-    // One unread notification, in the order made.
-    struct Unread {
-        Payload p;
-        std::uint64_t seq = 0;
-        std::size_t bytes = 0;
-    };
-    struct Box {
-        std::deque<Unread> items;
-        bool stream = false;  // a standing subscription's: dropped first when over the bounds
-    };
-    using BoxIt = std::map<std::int16_t, Box>::iterator;
 
     std::int16_t NextHandle();
     std::uint32_t NextMessageHandle();
@@ -130,15 +101,6 @@ private:
     void PostRaw(std::int16_t h, int type);
     // Keeps p for the fetch call of its kind and posts the notification.
     void Deliver(std::int16_t h, int type, Payload p);
-    // Mailbox book-keeping: every unread notification enters through Keep and leaves through
-    // Unkeep or Forget, so that the count and bytes stay right.
-    void Keep(std::int16_t h, Payload&& p);
-    Payload Unkeep(BoxIt box, std::deque<Unread>::iterator it);
-    void Forget(std::int16_t h);
-    void ForgetAll();
-    // Drops one notification to make room: the oldest of a standing subscription, else the
-    // oldest of all. False when nothing is left to drop.
-    bool DropOldest();
     void Finish(std::int16_t h, std::int32_t ret, std::wstring text = {}, std::int32_t number = 0);
     void FinishWith(std::int16_t h, std::vector<Out> outs);
     // Ends the job with a synchronous message (type 1) that says why.
@@ -249,13 +211,7 @@ private:
     std::map<std::int16_t, Standing> m_standing;
     std::map<std::int16_t, std::uint32_t> m_asking;  // EditExec jobs waiting for SyncAnswer
     std::map<std::int16_t, Job> m_askJobs;
-    std::map<std::int16_t, Box> m_mailbox;
-    std::set<std::int16_t> m_streamBoxes;  // boxes with stream set that hold something
-    std::size_t m_mailCount = 0;
-    std::size_t m_mailBytes = 0;
-    std::uint64_t m_mailSeq = 0;
-    std::uint64_t m_mailDropped = 0;
-    bool m_dropping = false;  // in a run of drops, logged at its start
+    Mailbox m_mailbox;
 
     std::int16_t m_runHandle = 0;  // the job that started the running program
     std::uint32_t m_programDialog = 0;

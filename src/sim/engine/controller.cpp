@@ -23,6 +23,7 @@ std::uint64_t FirstStamp(const SimConfig& c) {
 
 SimController::SimController(SimConfig config)
     : m_cfg(config),
+      m_mailbox(config.mailboxCount, config.mailboxBytes),
       m_fs(FirstStamp(config)),
       m_host(config.hostDir.empty() ? SimHostFolder::DefaultRoot() : config.hostDir),
       m_log(L"CELL_07") {
@@ -41,7 +42,7 @@ std::int16_t SimController::NextHandle() {
         m_nextHandle = m_nextHandle >= 0x7FFF ? 1 : m_nextHandle + 1;
         const auto h = static_cast<std::int16_t>(m_nextHandle);
         if (!m_live.count(h)) {
-            Forget(h);  // whatever an earlier job of this number left unread
+            m_mailbox.Forget(h);  // whatever an earlier job of this number left unread
             m_mouseLeft.erase(h);
             return h;
         }
@@ -67,7 +68,12 @@ void SimController::PostRaw(std::int16_t h, int type) {
 
 void SimController::Deliver(std::int16_t h, int type, Payload p) {
     if (!m_open) return;  // nobody listens: nothing is kept either
-    Keep(h, std::move(p));
+    if (const auto dropped = m_mailbox.Keep(h, std::move(p), m_standing.count(h) != 0)) {
+        m_log.AddOwn(Stamp(), L"Mailbox", L"", kLogMailboxFull, 2,
+                     L"Unread notifications over " + std::to_wstring(m_cfg.mailboxCount) + L" or " +
+                         std::to_wstring(m_cfg.mailboxBytes) + L" bytes: the oldest are dropped",
+                     L"Dropped so far: " + std::to_wstring(*dropped));
+    }
     PostRaw(h, type);
 }
 
@@ -105,7 +111,7 @@ bool SimController::StillLive(std::int16_t h) const {
            (m_motion && h == m_motion->handle);
 }
 
-std::size_t SimController::MailboxSize() const { return m_mailCount; }
+std::size_t SimController::MailboxSize() const { return m_mailbox.Count(); }
 
 std::vector<SimController::Post> SimController::TakePosts() {
     std::vector<Post> out;
@@ -209,12 +215,9 @@ std::int32_t SimController::Fetch(CallId id, std::span<const LinkArg> args) {
         default: break;
     }
     const auto h = static_cast<std::int16_t>(Num(args, 0));
-    const auto box = m_mailbox.find(h);
-    if (box == m_mailbox.end()) return 0;
-    auto& items = box->second.items;
-    const auto it = std::find_if(items.begin(), items.end(), [&](const Unread& u) { return u.p.kind == kind; });
-    if (it == items.end()) return 0;
-    const Payload p = Unkeep(box, it);
+    const std::optional<Payload> taken = m_mailbox.Take(h, kind);
+    if (!taken) return 0;
+    const Payload& p = *taken;
 
     const SimMessage& m = p.msg;
     switch (kind) {
@@ -303,7 +306,9 @@ void SimController::DropJobs() {
     m_standing.clear();
     m_askJobs.clear();
     m_asking.clear();
-    ForgetAll();
+    m_mailbox.Clear();
+    m_mouseLeft.clear();
+    m_mouseUnread = 0;
     m_live.clear();
     if (m_runHandle) m_live.insert(m_runHandle);
     if (m_mouseHandle) m_live.insert(m_mouseHandle);

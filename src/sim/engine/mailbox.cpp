@@ -1,13 +1,9 @@
-// The mailbox: unread notifications kept for their fetch calls, within bounds.
-#include <algorithm>
-#include <cstdlib>
+// The mailbox's book-keeping.
+#include "sim/engine/mailbox.h"
 
-#include "sim/controller.h"
-#include "sim/internal.h"
+#include <algorithm>
 
 namespace vantel::link::sim {
-
-using namespace internal;
 
 namespace {
 std::size_t TextBytes(const std::wstring& s) { return s.size() * sizeof(wchar_t); }
@@ -18,7 +14,7 @@ std::size_t TextBytes(const std::vector<std::wstring>& list) {
 }
 }  // namespace
 
-void SimController::Keep(std::int16_t h, Payload&& p) {
+std::optional<std::uint64_t> Mailbox::Keep(std::int16_t h, Payload&& p, bool stream) {
     // What the notification holds beyond its fixed size: texts, lists, bytes.
     std::size_t bytes = sizeof(Unread) + TextBytes(p.text) + TextBytes(p.msg.text1) + TextBytes(p.msg.text2) +
                         TextBytes(p.msg.text3) + TextBytes(p.msg.answers) + p.outs.size() * sizeof(Out);
@@ -29,76 +25,81 @@ void SimController::Keep(std::int16_t h, Payload&& p) {
         else if (const auto* b = std::get_if<ByteArray>(&o)) bytes += b->size();
         else if (const auto* d = std::get_if<DWordArray>(&o)) bytes += d->size() * sizeof(std::uint32_t);
     }
-    const auto [it, created] = m_mailbox.try_emplace(h);
+    const auto [it, created] = m_boxes.try_emplace(h);
     Box& box = it->second;
-    if (created && m_standing.count(h)) {
+    if (created && stream) {
         box.stream = true;
         m_streamBoxes.insert(h);
     }
-    box.items.emplace_back(std::move(p), ++m_mailSeq, bytes);
-    ++m_mailCount;
-    m_mailBytes += bytes;
+    box.items.emplace_back(std::move(p), ++m_seq, bytes);
+    ++m_count;
+    m_bytes += bytes;
 
-    // One log record for a run of drops: a new run starts once the mailbox has drained to half.
-    if (m_mailCount <= m_cfg.mailboxCount / 2 && m_mailBytes <= m_cfg.mailboxBytes / 2) m_dropping = false;
-    while ((m_mailCount > m_cfg.mailboxCount || m_mailBytes > m_cfg.mailboxBytes) && m_mailCount > 1 && DropOldest()) {
+    if (m_count <= m_maxCount / 2 && m_bytes <= m_maxBytes / 2) m_dropping = false;
+    std::optional<std::uint64_t> runStart;
+    while ((m_count > m_maxCount || m_bytes > m_maxBytes) && m_count > 1 && DropOldest()) {
         if (m_dropping) continue;
         m_dropping = true;
-        m_log.AddOwn(Stamp(), L"Mailbox", L"", kLogMailboxFull, 2,
-                     L"Unread notifications over " + std::to_wstring(m_cfg.mailboxCount) + L" or " +
-                         std::to_wstring(m_cfg.mailboxBytes) + L" bytes: the oldest are dropped",
-                     L"Dropped so far: " + std::to_wstring(m_mailDropped));
+        runStart = m_dropped;
     }
+    return runStart;
 }
 
-SimController::Payload SimController::Unkeep(BoxIt box, std::deque<Unread>::iterator it) {
+std::optional<Payload> Mailbox::Take(std::int16_t h, Kind kind) {
+    const auto box = m_boxes.find(h);
+    if (box == m_boxes.end()) return std::nullopt;
+    auto& items = box->second.items;
+    const auto it = std::find_if(items.begin(), items.end(), [&](const Unread& u) { return u.p.kind == kind; });
+    if (it == items.end()) return std::nullopt;
+    return Unkeep(box, it);
+}
+
+Payload Mailbox::Unkeep(BoxIt box, std::deque<Unread>::iterator it) {
     Payload p = std::move(it->p);
-    --m_mailCount;
-    m_mailBytes -= it->bytes;
+    --m_count;
+    m_bytes -= it->bytes;
     box->second.items.erase(it);
     if (box->second.items.empty()) {
         m_streamBoxes.erase(box->first);
-        m_mailbox.erase(box);
+        m_boxes.erase(box);
     }
     return p;
 }
 
-void SimController::Forget(std::int16_t h) {
-    const auto box = m_mailbox.find(h);
-    if (box == m_mailbox.end()) return;
-    for (const Unread& u : box->second.items) m_mailBytes -= u.bytes;
-    m_mailCount -= box->second.items.size();
+void Mailbox::Forget(std::int16_t h) {
+    const auto box = m_boxes.find(h);
+    if (box == m_boxes.end()) return;
+    for (const Unread& u : box->second.items) m_bytes -= u.bytes;
+    m_count -= box->second.items.size();
     m_streamBoxes.erase(h);
-    m_mailbox.erase(box);
+    m_boxes.erase(box);
 }
 
-void SimController::ForgetAll() {
-    m_mailbox.clear();
+void Mailbox::Clear() {
+    m_boxes.clear();
     m_streamBoxes.clear();
-    m_mailCount = 0;
-    m_mailBytes = 0;
-    m_mouseLeft.clear();
-    m_mouseUnread = 0;
+    m_count = 0;
+    m_bytes = 0;
 }
 
-bool SimController::DropOldest() {
+bool Mailbox::DropOldest() {
     // Within a box the notifications are in the order made: the oldest is at the front.
     const auto oldestOf = [&](auto first, auto last, auto boxOf) {
-        BoxIt best = m_mailbox.end();
+        BoxIt best = m_boxes.end();
         for (auto i = first; i != last; ++i) {
             const BoxIt b = boxOf(i);
-            if (b != m_mailbox.end() && !b->second.items.empty() &&
-                (best == m_mailbox.end() || b->second.items.front().seq < best->second.items.front().seq)) {
+            if (b != m_boxes.end() && !b->second.items.empty() &&
+                (best == m_boxes.end() || b->second.items.front().seq < best->second.items.front().seq)) {
                 best = b;
             }
         }
         return best;
     };
-    BoxIt victim = oldestOf(m_streamBoxes.begin(), m_streamBoxes.end(), [&](auto i) { return m_mailbox.find(*i); });
-    if (victim == m_mailbox.end()) victim = oldestOf(m_mailbox.begin(), m_mailbox.end(), [](BoxIt i) { return i; });
-    if (victim == m_mailbox.end()) return false;
+    BoxIt victim = oldestOf(m_streamBoxes.begin(), m_streamBoxes.end(), [&](auto i) { return m_boxes.find(*i); });
+    if (victim == m_boxes.end()) victim = oldestOf(m_boxes.begin(), m_boxes.end(), [](BoxIt i) { return i; });
+    if (victim == m_boxes.end()) return false;
     Unkeep(victim, victim->second.items.begin());
-    ++m_mailDropped;
+    ++m_dropped;
     return true;
 }
 
