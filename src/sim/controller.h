@@ -126,6 +126,7 @@ private:
 
     // File manager helpers (requests/files_items.cpp).
     void Refuse(std::int16_t h, CallId call, const std::wstring& why);
+    void Refuse(const Job& job, const std::wstring& why) { Refuse(job.handle, job.call, why); }
     void PostChanges();
     void Watching(std::int16_t h, CallId call, Watch watch, const std::wstring& target, std::uint32_t mask, std::int64_t flags);
     SimItem* Module(const std::wstring& path, std::wstring& full);

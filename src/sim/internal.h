@@ -17,8 +17,7 @@
 #include "platform/text.h"
 #include "sim/model/model.h"
 
-namespace vantel::link::sim::internal {
-
+namespace vantel::link::sim {
 
 // Message numbers of the controller's own messages.
 inline constexpr std::uint32_t kMsgRefused = 1101;
@@ -124,7 +123,6 @@ inline std::wstring Hex(std::uint32_t v) {
     return s;
 }
 
-
 // Number of the log record that says why a file-manager job failed.
 inline constexpr std::uint32_t kLogRefused = 1300;
 inline constexpr std::uint32_t kMsgMotion = 1320;
@@ -212,4 +210,4 @@ inline bool ParseFrame(std::wstring_view text, std::array<std::optional<double>,
     return any;
 }
 
-}  // namespace vantel::link::sim::internal
+}  // namespace vantel::link::sim

@@ -1,19 +1,14 @@
 // The engine: calls in, handles, jobs completed on the clock and routed to their family,
 // results and notifications out.
-#include <algorithm>
-#include <cstdlib>
 
 #include "sim/controller.h"
 #include "sim/internal.h"
 
 namespace vantel::link::sim {
 
-using namespace internal;
-
 void SimController::PutOut(const LinkArg& a, const Out& v) {
     std::visit([&](const auto& x) { PutAs(a, x); }, v);
 }
-
 
 namespace {
 std::uint64_t FirstStamp(const SimConfig& c) {
@@ -425,26 +420,24 @@ void SimController::Complete(Job& job) {
         bool changesFiles = false;
     };
     static const std::array<FamilyRoute, kCallFamilyCount> routes = [] {
+        using Handler = void (SimController::*)(Job&);
         std::array<FamilyRoute, kCallFamilyCount> r;
-        // Families that are no requests never get here; the rest of the miscellany is Misc.
+        // Families of no requests never get here; the rest of the miscellany is Misc.
         r.fill({&SimController::CompleteMisc, false});
-        const auto set = [&](CallFamily f, void (SimController::*complete)(Job&), bool changesFiles) {
-            r[static_cast<std::size_t>(f)] = {complete, changesFiles};
-        };
-        set(CallFamily::Variables, &SimController::CompleteVariable, false);
-        set(CallFamily::Program, &SimController::CompleteProgram, false);
-        set(CallFamily::Exec, &SimController::CompleteExec, false);
-        set(CallFamily::Files, &SimController::CompleteFiles, true);
-        set(CallFamily::Editor, &SimController::CompleteEditor, true);
-        set(CallFamily::Motion, &SimController::CompleteMotion, true);
-        set(CallFamily::Volumes, &SimController::CompleteVolumes, true);
-        set(CallFamily::Items, &SimController::CompleteItems, true);
-        set(CallFamily::ItemExec, &SimController::CompleteItemExec, true);
-        set(CallFamily::ModuleCode, &SimController::CompleteModuleCode, true);
-        set(CallFamily::ModuleInfo, &SimController::CompleteModuleInfo, true);
-        set(CallFamily::Log, &SimController::CompleteLog, true);
+        const std::pair<CallFamily, Handler> stateOnly[] = {{CallFamily::Variables, &SimController::CompleteVariable},
+                                                             {CallFamily::Program, &SimController::CompleteProgram},
+                                                             {CallFamily::Exec, &SimController::CompleteExec}};
+        const std::pair<CallFamily, Handler> filesToo[] = {
+            {CallFamily::Files, &SimController::CompleteFiles},       {CallFamily::Editor, &SimController::CompleteEditor},
+            {CallFamily::Motion, &SimController::CompleteMotion},     {CallFamily::Volumes, &SimController::CompleteVolumes},
+            {CallFamily::Items, &SimController::CompleteItems},       {CallFamily::ItemExec, &SimController::CompleteItemExec},
+            {CallFamily::ModuleCode, &SimController::CompleteModuleCode}, {CallFamily::ModuleInfo, &SimController::CompleteModuleInfo},
+            {CallFamily::Log, &SimController::CompleteLog}};
+        for (const auto& [family, handler] : stateOnly) r[static_cast<std::size_t>(family)] = {handler, false};
+        for (const auto& [family, handler] : filesToo) r[static_cast<std::size_t>(family)] = {handler, true};
         return r;
     }();
+
     const FamilyRoute& route = routes[static_cast<std::size_t>(FamilyOf(job.call))];
     (this->*route.complete)(job);
     if (route.changesFiles) PostChanges();

@@ -1,16 +1,8 @@
 // The controller's own events: messages and dialogs, the key switch, the 6D mouse.
-#include <algorithm>
-#include <cstdlib>
-
 #include "sim/controller.h"
 #include "sim/internal.h"
 
 namespace vantel::link::sim {
-
-using namespace internal;
-
-// ---------------------------------------------------------------------------------------
-// Messages and the controller's own events
 
 std::uint32_t SimController::AddMessage(MsgKind kind, std::uint32_t number, std::wstring t1, std::wstring t2,
                                         std::vector<std::wstring> answers) {

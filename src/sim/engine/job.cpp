@@ -16,7 +16,7 @@ std::vector<InValue> InValues(std::span<const LinkArg> args) {
             case ArgType::ByteArray: in[i].emplace<ByteArray>(a.As<ByteArray>()); break;
             case ArgType::Time:
             case ArgType::DWordArray: break;
-            default: in[i].emplace<std::int64_t>(internal::Num(args, i));
+            default: in[i].emplace<std::int64_t>(Num(args, i));
         }
     }
     return in;

@@ -1,14 +1,9 @@
 // The file system kept between runs, and the link's own trace of its calls.
-#include <algorithm>
-#include <cstdlib>
-
 #include "sim/controller.h"
 #include "sim/internal.h"
 #include "sim/model/state_file.h"
 
 namespace vantel::link::sim {
-
-using namespace internal;
 
 // Said in the controller's log and on standard error: the console may show neither window.
 void SimController::TellState(const std::wstring& what, const std::wstring& detail) {

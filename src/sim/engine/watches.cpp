@@ -1,16 +1,8 @@
 // Refusals, change watches and what a change tells them.
-#include <algorithm>
-#include <cstdlib>
-
 #include "sim/controller.h"
 #include "sim/internal.h"
 
 namespace vantel::link::sim {
-
-using namespace internal;
-
-// ---------------------------------------------------------------------------------------
-// Shared
 
 void SimController::Refuse(std::int16_t h, CallId call, const std::wstring& why) {
     // The job fails (result 0); the reason goes to the log, where "Get &Entries" shows it.

@@ -1,13 +1,8 @@
 // Modules as the requests see them: found by name, open under a handle, in use, listed.
-#include <algorithm>
-#include <cstdlib>
-
 #include "sim/controller.h"
 #include "sim/internal.h"
 
 namespace vantel::link::sim {
-
-using namespace internal;
 
 Outcome SimController::MayRemove(const std::wstring& full) const {
     const auto within = [&](const std::wstring& path) { return path == full || path.rfind(full + L"/", 0) == 0; };

@@ -1,16 +1,8 @@
 // The editor: open, change and close a module, in one request or over several.
-#include <algorithm>
-#include <cstdlib>
-
 #include "sim/controller.h"
 #include "sim/internal.h"
 
 namespace vantel::link::sim {
-
-using namespace internal;
-
-// ---------------------------------------------------------------------------------------
-// "Editor": the controller's editor and the one-shot OC edits
 
 OutcomeOf<SimItem*> SimController::EditableModule(const std::wstring& name, std::int64_t part, std::wstring& full) {
     // Part 0 is the code, 1 the data list.
@@ -25,7 +17,6 @@ OutcomeOf<SimItem*> SimController::EditableModule(const std::wstring& name, std:
 
 void SimController::CompleteEditor(Job& job) {
     const std::int16_t h = job.handle;
-    const auto fail = [&](const std::wstring& why) { Refuse(h, job.call, why); };
     const auto redeclare = [](std::vector<std::wstring>& lines, const std::wstring& text) {
         // "NAME ( params )", "( params )" or just the parameters.
         const auto open = text.find(L'(');
@@ -52,7 +43,7 @@ void SimController::CompleteEditor(Job& job) {
                                CommonArg<0, kFirst, CallId::OCEditInsertBlock, CallId::OCEditChange, CallId::OCEditRedecl,
                                          CallId::OCEditDelete, CallId::OCEditDeleteBlock>(job),
                                full);
-            if (!editable) return fail(editable.Why());
+            if (!editable) return Refuse(job, editable.Why());
             SimItem* item = *editable;
             auto& lines = item->lines;
             const auto size = static_cast<std::int64_t>(lines.size());
@@ -61,7 +52,7 @@ void SimController::CompleteEditor(Job& job) {
             switch (job.call) {
                 case CallId::OCEditInsert:
                 case CallId::OCEditInsertBlock: {
-                    if (line < 0 || line > size + 1) return fail(L"No line " + std::to_wstring(line) + L" in " + full);
+                    if (line < 0 || line > size + 1) return Refuse(job, L"No line " + std::to_wstring(line) + L" in " + full);
                     const std::size_t at = line == 0 ? lines.size() : static_cast<std::size_t>(line - 1);
                     if (job.call == CallId::OCEditInsert) {
                         lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), Arg<CallId::OCEditInsert, 3>(job));
@@ -73,17 +64,17 @@ void SimController::CompleteEditor(Job& job) {
                     break;
                 }
                 case CallId::OCEditChange:
-                    if (line < 1 || line > size) return fail(L"No line " + std::to_wstring(line) + L" in " + full);
+                    if (line < 1 || line > size) return Refuse(job, L"No line " + std::to_wstring(line) + L" in " + full);
                     lines[static_cast<std::size_t>(line - 1)] = Arg<CallId::OCEditChange, 3>(job);
                     break;
                 case CallId::OCEditRedecl:
-                    if (!redeclare(lines, Arg<CallId::OCEditRedecl, 2>(job))) return fail(L"Cannot redeclare " + full + L" as '" + Arg<CallId::OCEditRedecl, 2>(job) + L"'");
+                    if (!redeclare(lines, Arg<CallId::OCEditRedecl, 2>(job))) return Refuse(job, L"Cannot redeclare " + full + L" as '" + Arg<CallId::OCEditRedecl, 2>(job) + L"'");
                     break;
                 case CallId::OCEditDelete:
                 case CallId::OCEditDeleteBlock: {
                     const std::int64_t count = job.call == CallId::OCEditDelete ? 1 : Arg<CallId::OCEditDeleteBlock, 3>(job);
                     if (line < 1 || count < 1 || line + count - 1 > size)
-                        return fail(L"No lines " + std::to_wstring(line) + L".." + std::to_wstring(line + count - 1) + L" in " + full);
+                        return Refuse(job, L"No lines " + std::to_wstring(line) + L".." + std::to_wstring(line + count - 1) + L" in " + full);
                     lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(line - 1),
                                 lines.begin() + static_cast<std::ptrdiff_t>(line - 1 + count));
                     mask = change::kDeleted;
@@ -97,12 +88,12 @@ void SimController::CompleteEditor(Job& job) {
             return Finish(h, 1);
         }
         case CallId::EditOpen: {
-            if (m_editor != 0 && Code(m_editor) != nullptr) return fail(L"The editor holds " + m_code[m_editor].path + L": close it first");
+            if (m_editor != 0 && Code(m_editor) != nullptr) return Refuse(job, L"The editor holds " + m_code[m_editor].path + L": close it first");
             std::wstring full;
             const auto editable = EditableModule(Arg<CallId::EditOpen, 1>(job), Arg<CallId::EditOpen, 0>(job), full);
-            if (!editable) return fail(editable.Why());
+            if (!editable) return Refuse(job, editable.Why());
             SimItem* item = *editable;
-            if (m_code.size() >= kMaxOpenCode) return fail(L"Too many modules open");
+            if (m_code.size() >= kMaxOpenCode) return Refuse(job, L"Too many modules open");
             m_nextCode = m_nextCode >= INT32_MAX ? 1 : m_nextCode + 1;
             m_code[m_nextCode] = {full, true, item->lines, 0};
             m_editor = m_nextCode;
@@ -115,7 +106,7 @@ void SimController::CompleteEditor(Job& job) {
 
     // The rest work on the module in the editor.
     OpenCode* code = m_editor != 0 ? Code(m_editor) : nullptr;
-    if (code == nullptr && job.call != CallId::EditAnalyse) return fail(L"The editor holds no module: open one first");
+    if (code == nullptr && job.call != CallId::EditAnalyse) return Refuse(job, L"The editor holds no module: open one first");
     SimItem* item = code != nullptr ? m_fs.Find(code->path) : nullptr;
     const auto lineOf = [&](std::int64_t line) -> std::optional<std::size_t> {
         if (item == nullptr || line < 1 || line > static_cast<std::int64_t>(item->lines.size())) return std::nullopt;
@@ -136,7 +127,7 @@ void SimController::CompleteEditor(Job& job) {
         case CallId::EditInsert: {
             // Before the line given; 0 or one past the end appends.
             const std::int64_t line = Arg<CallId::EditInsert, 0>(job);
-            if (line < 0 || line > static_cast<std::int64_t>(item->lines.size()) + 1) return fail(L"No line " + std::to_wstring(line));
+            if (line < 0 || line > static_cast<std::int64_t>(item->lines.size()) + 1) return Refuse(job, L"No line " + std::to_wstring(line));
             const std::size_t at = line == 0 ? item->lines.size() : static_cast<std::size_t>(line - 1);
             item->lines.insert(item->lines.begin() + static_cast<std::ptrdiff_t>(at), Arg<CallId::EditInsert, 1>(job));
             EditLines(*code, change::kInserted);
@@ -144,20 +135,20 @@ void SimController::CompleteEditor(Job& job) {
         }
         case CallId::EditChange: {
             const auto at = lineOf(Arg<CallId::EditChange, 0>(job));
-            if (!at) return fail(L"No line " + std::to_wstring(Arg<CallId::EditChange, 0>(job)));
+            if (!at) return Refuse(job, L"No line " + std::to_wstring(Arg<CallId::EditChange, 0>(job)));
             item->lines[*at] = Arg<CallId::EditChange, 1>(job);
             EditLines(*code, change::kChanged);
             return Finish(h, 1);
         }
         case CallId::EditDelete: {
             const auto at = lineOf(Arg<CallId::EditDelete, 0>(job));
-            if (!at) return fail(L"No line " + std::to_wstring(Arg<CallId::EditDelete, 0>(job)));
+            if (!at) return Refuse(job, L"No line " + std::to_wstring(Arg<CallId::EditDelete, 0>(job)));
             item->lines.erase(item->lines.begin() + static_cast<std::ptrdiff_t>(*at));
             EditLines(*code, change::kDeleted);
             return Finish(h, 1);
         }
         case CallId::EditRedecl:
-            if (!redeclare(item->lines, Arg<CallId::EditRedecl, 0>(job))) return fail(L"Cannot redeclare as '" + Arg<CallId::EditRedecl, 0>(job) + L"'");
+            if (!redeclare(item->lines, Arg<CallId::EditRedecl, 0>(job))) return Refuse(job, L"Cannot redeclare as '" + Arg<CallId::EditRedecl, 0>(job) + L"'");
             EditLines(*code, change::kChanged);
             return Finish(h, 1);
         case CallId::EditPrint: {
@@ -165,7 +156,7 @@ void SimController::CompleteEditor(Job& job) {
             // heads and comments.
             if (Arg<CallId::EditPrint, 0>(job) != 0) {
                 const auto at = lineOf(Arg<CallId::EditPrint, 0>(job));
-                if (!at) return fail(L"No line " + std::to_wstring(Arg<CallId::EditPrint, 0>(job)));
+                if (!at) return Refuse(job, L"No line " + std::to_wstring(Arg<CallId::EditPrint, 0>(job)));
                 return FinishWith(h, {item->lines[*at]});
             }
             std::wstring text;
@@ -183,7 +174,7 @@ void SimController::CompleteEditor(Job& job) {
             return FinishWith(h, {text});
         }
         case CallId::EditDescrMode:
-            if (Arg<CallId::EditDescrMode, 0>(job) != 0 && Arg<CallId::EditDescrMode, 0>(job) != 1) return fail(L"Description mode is 0 or 1");
+            if (Arg<CallId::EditDescrMode, 0>(job) != 0 && Arg<CallId::EditDescrMode, 0>(job) != 1) return Refuse(job, L"Description mode is 0 or 1");
             m_descrMode = Arg<CallId::EditDescrMode, 0>(job) == 1;
             return Finish(h, 1);
         case CallId::EditAnalyse: {
@@ -191,8 +182,8 @@ void SimController::CompleteEditor(Job& job) {
             std::wstring full;
             SimItem* target = Arg<CallId::EditAnalyse, 0>(job).empty() ? item : Module(Arg<CallId::EditAnalyse, 0>(job), full);
             if (Arg<CallId::EditAnalyse, 0>(job).empty() && code != nullptr) full = code->path;
-            if (target == nullptr) return fail(Arg<CallId::EditAnalyse, 0>(job).empty() ? L"The editor holds no module" : L"No module '" + Arg<CallId::EditAnalyse, 0>(job) + L"'");
-            if (Outcome clean = Analyse(full, *target); !clean) return fail(clean.Why());
+            if (target == nullptr) return Refuse(job, Arg<CallId::EditAnalyse, 0>(job).empty() ? L"The editor holds no module" : L"No module '" + Arg<CallId::EditAnalyse, 0>(job) + L"'");
+            if (Outcome clean = Analyse(full, *target); !clean) return Refuse(job, clean.Why());
             return Finish(h, 1);
         }
         default: return Finish(h, 0);

@@ -1,13 +1,8 @@
 // EditExec: the controller's command language, one command per call.
-#include <algorithm>
-#include <cstdlib>
-
 #include "sim/controller.h"
 #include "sim/internal.h"
 
 namespace vantel::link::sim {
-
-using namespace internal;
 
 void SimController::CompleteExec(Job& job) {
     const std::int16_t h = job.handle;

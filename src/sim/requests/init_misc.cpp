@@ -1,13 +1,8 @@
 // Initialisation and miscellaneous requests.
-#include <algorithm>
-#include <cstdlib>
-
 #include "sim/controller.h"
 #include "sim/internal.h"
 
 namespace vantel::link::sim {
-
-using namespace internal;
 
 void SimController::CompleteMisc(Job& job) {
     const std::int16_t h = job.handle;

@@ -1,14 +1,10 @@
 // Item execution: a module runs as the selected program.
-#include <algorithm>
-#include <cstdlib>
 #include <functional>
 
 #include "sim/controller.h"
 #include "sim/internal.h"
 
 namespace vantel::link::sim {
-
-using namespace internal;
 
 ProgramDef SimController::ProgramFrom(const std::wstring& name, const SimItem& module) const {
     ProgramDef def;
@@ -43,7 +39,6 @@ std::wstring SimController::ActiveModule() const {
 
 void SimController::CompleteItemExec(Job& job) {
     const std::int16_t h = job.handle;
-    const auto fail = [&](const std::wstring& why) { Refuse(h, job.call, why); };
     std::wstring target, full;
     SimItem* item = nullptr;
     if (job.call != CallId::AnalyseMode) {
@@ -53,11 +48,11 @@ void SimController::CompleteItemExec(Job& job) {
     }
     const auto selectedOnly = [&]() -> bool {
         if (!target.empty() && (item == nullptr || full != SelectedModule())) {
-            fail(L"'" + target + L"' is not the selected module");
+            Refuse(job, L"'" + target + L"' is not the selected module");
             return false;
         }
         if (SelectedModule().empty()) {
-            fail(L"No module selected");
+            Refuse(job, L"No module selected");
             return false;
         }
         return true;
@@ -73,25 +68,25 @@ void SimController::CompleteItemExec(Job& job) {
             m_autoAnalyse = Arg<CallId::AnalyseMode, 0>(job) != 0;
             return Finish(h, 1);
         case CallId::ItemAnalyse:
-            if (item == nullptr || !item->IsText()) return fail(L"No module '" + target + L"'");
-            if (Outcome clean = Analyse(full, *item); !clean) return fail(clean.Why());
+            if (item == nullptr || !item->IsText()) return Refuse(job, L"No module '" + target + L"'");
+            if (Outcome clean = Analyse(full, *item); !clean) return Refuse(job, clean.Why());
             return Finish(h, 1);
         case CallId::ItemLink:
         case CallId::ItemUnlink: {
-            if (item == nullptr || item->type != ItemType::Module) return fail(L"No module '" + target + L"'");
+            if (item == nullptr || item->type != ItemType::Module) return Refuse(job, L"No module '" + target + L"'");
             if (job.call == CallId::ItemUnlink) {
-                if (!(item->attributes & attr::kLinked)) return fail(full + L" is not linked");
+                if (!(item->attributes & attr::kLinked)) return Refuse(job, full + L" is not linked");
                 item->attributes &= ~attr::kLinked;
                 m_fs.Touch(full, change::kAnalysed);
                 return Finish(h, 1);
             }
-            if (Outcome clean = Analyse(full, *item); !clean) return fail(clean.Why());
+            if (Outcome clean = Analyse(full, *item); !clean) return Refuse(job, clean.Why());
             // Every module it calls must exist.
             for (const auto& dep : Dependencies(item->lines)) {
                 std::wstring depFull;
                 if (Module(dep, depFull) == nullptr) {
                     m_errors[full].push_back({0, 0, 2100, L"module " + dep + L" not found"});
-                    return fail(full + L" calls " + dep + L", which is not found");
+                    return Refuse(job, full + L" calls " + dep + L", which is not found");
                 }
             }
             item->attributes |= attr::kLinked;
@@ -100,9 +95,9 @@ void SimController::CompleteItemExec(Job& job) {
         }
         case CallId::ItemSelect:
         case CallId::ItemRun: {
-            if (item == nullptr || item->type != ItemType::Module) return fail(L"No module '" + target + L"'");
-            if (Outcome clean = Analyse(full, *item); !clean) return fail(clean.Why());
-            if (m_program.State() == ProgState::Active) return fail(L"Program " + m_program.Name() + L" is running: stop it first");
+            if (item == nullptr || item->type != ItemType::Module) return Refuse(job, L"No module '" + target + L"'");
+            if (Outcome clean = Analyse(full, *item); !clean) return Refuse(job, clean.Why());
+            if (m_program.State() == ProgState::Active) return Refuse(job, L"Program " + m_program.Name() + L" is running: stop it first");
             std::wstring name = DeclaredName(item->lines);
             if (name.empty()) name = Upper(item->name.substr(0, item->name.rfind(L'.')));
             m_program.Define(ProgramFrom(Upper(name), *item));
@@ -116,7 +111,7 @@ void SimController::CompleteItemExec(Job& job) {
             return delegate(CallId::Start, {});
         case CallId::ItemStop:
             if (!selectedOnly()) return;
-            if (m_program.State() != ProgState::Active) return fail(L"Program " + m_program.Name() + L" is not running");
+            if (m_program.State() != ProgState::Active) return Refuse(job, L"Program " + m_program.Name() + L" is not running");
             return delegate(CallId::StopSteu, {L""});
         case CallId::ItemCancel:
             if (!selectedOnly()) return;

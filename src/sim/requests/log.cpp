@@ -1,16 +1,8 @@
 // The controller's log.
-#include <algorithm>
-#include <cstdlib>
-
 #include "sim/controller.h"
 #include "sim/internal.h"
 
 namespace vantel::link::sim {
-
-using namespace internal;
-
-// ---------------------------------------------------------------------------------------
-// "Log"
 
 void SimController::CompleteLog(Job& job) {
     const std::int16_t h = job.handle;

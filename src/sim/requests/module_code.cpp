@@ -1,20 +1,11 @@
 // Module code: a module open under a handle, its lines read, changed, searched.
-#include <algorithm>
-#include <cstdlib>
-
 #include "sim/controller.h"
 #include "sim/internal.h"
 
 namespace vantel::link::sim {
 
-using namespace internal;
-
-// ---------------------------------------------------------------------------------------
-// "ModuleCode"
-
 void SimController::CompleteModuleCode(Job& job) {
     const std::int16_t h = job.handle;
-    const auto fail = [&](const std::wstring& why) { Refuse(h, job.call, why); };
 
     if (job.call == CallId::ModuleCodeOpen) {
         // (module, flags, edit mode, -, -): flag 1 opens the data list; mode 2 opens to view,
@@ -23,13 +14,13 @@ void SimController::CompleteModuleCode(Job& job) {
         if ((Arg<CallId::ModuleCodeOpen, 1>(job) & 1) && TypeForName(name) == ItemType::File) name += L".DAT";
         std::wstring full;
         SimItem* item = Module(name, full);
-        if (item == nullptr || !item->IsText()) return fail(L"No module '" + Arg<CallId::ModuleCodeOpen, 0>(job) + L"'");
+        if (item == nullptr || !item->IsText()) return Refuse(job, L"No module '" + Arg<CallId::ModuleCodeOpen, 0>(job) + L"'");
         const bool edit = Arg<CallId::ModuleCodeOpen, 2>(job) != 2;
         if (edit) {
-            if (Outcome o = m_fs.Writable(*item, full); !o) return fail(o.Why());
+            if (Outcome o = m_fs.Writable(*item, full); !o) return Refuse(job, o.Why());
         }
-        if (edit && OpenForEdit(full)) return fail(full + L" is open for editing");
-        if (m_code.size() >= kMaxOpenCode) return fail(L"Too many modules open");
+        if (edit && OpenForEdit(full)) return Refuse(job, full + L" is open for editing");
+        if (m_code.size() >= kMaxOpenCode) return Refuse(job, L"Too many modules open");
         m_nextCode = m_nextCode >= INT32_MAX ? 1 : m_nextCode + 1;
         m_code[m_nextCode] = {full, edit, edit ? item->lines : std::vector<std::wstring>{}, 0};
         item->accessed = Stamp();
@@ -43,18 +34,18 @@ void SimController::CompleteModuleCode(Job& job) {
                   CallId::ModuleCodeDeleteLines, CallId::ModuleCodeReplaceLines, CallId::ModuleCodeRedeclare, CallId::ModuleCodeFind,
                   CallId::ModuleCodeFindStruct, CallId::ModuleCodeSelect, CallId::ModuleCodeSelectLine>(job);
     OpenCode* code = Code(handle);
-    if (code == nullptr || m_code.find(handle)->first == m_editor) return fail(L"No module open under " + std::to_wstring(handle));
+    if (code == nullptr || m_code.find(handle)->first == m_editor) return Refuse(job, L"No module open under " + std::to_wstring(handle));
     SimItem* item = m_fs.Find(code->path);
     auto& lines = item->lines;
     const auto size = static_cast<std::int64_t>(lines.size());
     const auto editable = [&]() {
         if (code->edit) return true;
-        fail(code->path + L" is open to view only");
+        Refuse(job, code->path + L" is open to view only");
         return false;
     };
     const auto range = [&](std::int64_t first, std::int64_t count) -> bool {
         if (first < 1 || first > size || count < 1 || first + count - 1 > size) {
-            fail(L"No lines " + std::to_wstring(first) + L".." + std::to_wstring(first + count - 1) + L" in " + code->path);
+            Refuse(job, L"No lines " + std::to_wstring(first) + L".." + std::to_wstring(first + count - 1) + L" in " + code->path);
             return false;
         }
         return true;
@@ -78,7 +69,7 @@ void SimController::CompleteModuleCode(Job& job) {
         case CallId::ModuleCodeGetLines: {
             // From the first line given (below 1: line 1), count lines (0 or less: to the end).
             const std::int64_t first = std::max<std::int64_t>(1, Arg<CallId::ModuleCodeGetLines, 1>(job));
-            if (first > size + 1) return fail(L"No line " + std::to_wstring(first) + L" in " + code->path);
+            if (first > size + 1) return Refuse(job, L"No line " + std::to_wstring(first) + L" in " + code->path);
             const std::int64_t last = Arg<CallId::ModuleCodeGetLines, 2>(job) <= 0 ? size : std::min(size, first + Arg<CallId::ModuleCodeGetLines, 2>(job) - 1);
             StringArray out(at(first), at(last + 1));
             item->accessed = Stamp();
@@ -111,7 +102,7 @@ void SimController::CompleteModuleCode(Job& job) {
         case CallId::ModuleCodeRedeclare:
             // (handle, name, parameters, -): an empty name keeps the name.
             if (!editable()) return;
-            if (!Redeclare(lines, Arg<CallId::ModuleCodeRedeclare, 1>(job), std::wstring_view(Arg<CallId::ModuleCodeRedeclare, 2>(job)))) return fail(L"Cannot redeclare " + code->path + L" as '" + Arg<CallId::ModuleCodeRedeclare, 1>(job) + L"'");
+            if (!Redeclare(lines, Arg<CallId::ModuleCodeRedeclare, 1>(job), std::wstring_view(Arg<CallId::ModuleCodeRedeclare, 2>(job)))) return Refuse(job, L"Cannot redeclare " + code->path + L" as '" + Arg<CallId::ModuleCodeRedeclare, 1>(job) + L"'");
             EditLines(*code, change::kChanged);
             return Finish(h, 1);
         case CallId::ModuleCodeFind: {
@@ -132,21 +123,21 @@ void SimController::CompleteModuleCode(Job& job) {
         }
         case CallId::ModuleCodeFindStruct: {
             // (handle, line, kind, enclosing) -> line, kind, text; line 0: none.
-            if (Arg<CallId::ModuleCodeFindStruct, 2>(job) < 0 || Arg<CallId::ModuleCodeFindStruct, 2>(job) > 6) return fail(L"Structure kind is 0 to 6");
+            if (Arg<CallId::ModuleCodeFindStruct, 2>(job) < 0 || Arg<CallId::ModuleCodeFindStruct, 2>(job) > 6) return Refuse(job, L"Structure kind is 0 to 6");
             const StructHit hit = FindStruct(lines, Arg<CallId::ModuleCodeFindStruct, 1>(job), static_cast<StructKind>(Arg<CallId::ModuleCodeFindStruct, 2>(job)), Arg<CallId::ModuleCodeFindStruct, 3>(job) == 1);
             return FinishWith(h, {std::int64_t{hit.line}, std::int64_t{static_cast<std::int32_t>(hit.kind)}, hit.text});
         }
         case CallId::ModuleCodeSelect:
-            if (Arg<CallId::ModuleCodeSelect, 1>(job) < 0 || Arg<CallId::ModuleCodeSelect, 1>(job) > size) return fail(L"No line " + std::to_wstring(Arg<CallId::ModuleCodeSelect, 1>(job)) + L" in " + code->path);
+            if (Arg<CallId::ModuleCodeSelect, 1>(job) < 0 || Arg<CallId::ModuleCodeSelect, 1>(job) > size) return Refuse(job, L"No line " + std::to_wstring(Arg<CallId::ModuleCodeSelect, 1>(job)) + L" in " + code->path);
             code->selected = Arg<CallId::ModuleCodeSelect, 1>(job);
             return Finish(h, 1);
         case CallId::ModuleCodeSelectLine: {
             // Selects the line if it still starts with the text given (blanks and case aside),
             // so that a line changed meanwhile is not taken by mistake.
-            if (Arg<CallId::ModuleCodeSelectLine, 1>(job) < 1 || Arg<CallId::ModuleCodeSelectLine, 1>(job) > size) return fail(L"No line " + std::to_wstring(Arg<CallId::ModuleCodeSelectLine, 1>(job)) + L" in " + code->path);
+            if (Arg<CallId::ModuleCodeSelectLine, 1>(job) < 1 || Arg<CallId::ModuleCodeSelectLine, 1>(job) > size) return Refuse(job, L"No line " + std::to_wstring(Arg<CallId::ModuleCodeSelectLine, 1>(job)) + L" in " + code->path);
             const std::wstring want = Upper(Trim(Arg<CallId::ModuleCodeSelectLine, 2>(job)));
             if (!Upper(Trim(lines[static_cast<std::size_t>(Arg<CallId::ModuleCodeSelectLine, 1>(job) - 1)])).starts_with(want))
-                return fail(L"Line " + std::to_wstring(Arg<CallId::ModuleCodeSelectLine, 1>(job)) + L" does not start with '" + Arg<CallId::ModuleCodeSelectLine, 2>(job) + L"'");
+                return Refuse(job, L"Line " + std::to_wstring(Arg<CallId::ModuleCodeSelectLine, 1>(job)) + L" does not start with '" + Arg<CallId::ModuleCodeSelectLine, 2>(job) + L"'");
             code->selected = Arg<CallId::ModuleCodeSelectLine, 1>(job);
             return Finish(h, 1);
         }

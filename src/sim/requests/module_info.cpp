@@ -1,20 +1,11 @@
 // Module information, errors, dependencies and change notifications.
-#include <algorithm>
-#include <cstdlib>
-
 #include "sim/controller.h"
 #include "sim/internal.h"
 
 namespace vantel::link::sim {
 
-using namespace internal;
-
-// ---------------------------------------------------------------------------------------
-// "ModuleInformation", "Error", "Notify"
-
 void SimController::CompleteModuleInfo(Job& job) {
     const std::int16_t h = job.handle;
-    const auto fail = [&](const std::wstring& why) { Refuse(h, job.call, why); };
 
     switch (job.call) {
         case CallId::NotifyVolume: return Watching(h, job.call, Watch::Volume, Arg<CallId::NotifyVolume, 0>(job), Arg<CallId::NotifyVolume, 1>(job), Arg<CallId::NotifyVolume, 2>(job));
@@ -26,7 +17,7 @@ void SimController::CompleteModuleInfo(Job& job) {
             StringArray modules, texts;
             DWordArray lineNos, columns, numbers;
             std::wstring full;
-            if (!Arg<CallId::ErrorList, 0>(job).empty() && Module(Arg<CallId::ErrorList, 0>(job), full) == nullptr) return fail(L"No module '" + Arg<CallId::ErrorList, 0>(job) + L"'");
+            if (!Arg<CallId::ErrorList, 0>(job).empty() && Module(Arg<CallId::ErrorList, 0>(job), full) == nullptr) return Refuse(job, L"No module '" + Arg<CallId::ErrorList, 0>(job) + L"'");
             for (const auto& [path, errors] : m_errors) {
                 if (!full.empty() && path != full) continue;
                 for (const auto& e : errors) {
@@ -42,10 +33,10 @@ void SimController::CompleteModuleInfo(Job& job) {
         case CallId::ErrorGetProp: {
             // The n-th error (from 1) of a module -> module, line, column, number, text.
             std::wstring full;
-            if (Module(Arg<CallId::ErrorGetProp, 0>(job), full) == nullptr) return fail(L"No module '" + Arg<CallId::ErrorGetProp, 0>(job) + L"'");
+            if (Module(Arg<CallId::ErrorGetProp, 0>(job), full) == nullptr) return Refuse(job, L"No module '" + Arg<CallId::ErrorGetProp, 0>(job) + L"'");
             const auto it = m_errors.find(full);
             if (it == m_errors.end() || Arg<CallId::ErrorGetProp, 1>(job) < 1 || Arg<CallId::ErrorGetProp, 1>(job) > static_cast<std::int64_t>(it->second.size()))
-                return fail(L"No error " + std::to_wstring(Arg<CallId::ErrorGetProp, 1>(job)) + L" in " + full);
+                return Refuse(job, L"No error " + std::to_wstring(Arg<CallId::ErrorGetProp, 1>(job)) + L" in " + full);
             const CodeError& e = it->second[static_cast<std::size_t>(Arg<CallId::ErrorGetProp, 1>(job) - 1)];
             return FinishWith(h, {full, std::int64_t{e.line}, std::int64_t{e.column}, std::int64_t{e.number}, e.text});
         }
@@ -59,7 +50,7 @@ void SimController::CompleteModuleInfo(Job& job) {
                   CallId::ModuleDependenciesList>(job);
     std::wstring full;
     SimItem* item = Module(name, full);
-    if (item == nullptr) return fail(L"No module '" + name + L"'");
+    if (item == nullptr) return Refuse(job, L"No module '" + name + L"'");
     switch (job.call) {
         case CallId::ModuleInformationGetProp: {
             // Source type 1: code with data list, 2: code alone, 3: data list, 0: other file.
@@ -90,9 +81,9 @@ void SimController::CompleteModuleInfo(Job& job) {
         }
         case CallId::ModuleInformationSetProp: {
             // (module, flags, read-only, hidden, comment, user).
-            if (item->attributes & attr::kSystem) return fail(full + L" belongs to the controller");
-            if (Arg<CallId::ModuleInformationSetProp, 4>(job).size() > kMaxText) return fail(L"Comment longer than 256 characters");
-            if (Arg<CallId::ModuleInformationSetProp, 5>(job).size() > kMaxUser) return fail(L"User name longer than 32 characters");
+            if (item->attributes & attr::kSystem) return Refuse(job, full + L" belongs to the controller");
+            if (Arg<CallId::ModuleInformationSetProp, 4>(job).size() > kMaxText) return Refuse(job, L"Comment longer than 256 characters");
+            if (Arg<CallId::ModuleInformationSetProp, 5>(job).size() > kMaxUser) return Refuse(job, L"User name longer than 32 characters");
             item->attributes = (item->attributes & ~(attr::kReadOnly | attr::kHidden)) | (Arg<CallId::ModuleInformationSetProp, 2>(job) ? attr::kReadOnly : 0) |
                                (Arg<CallId::ModuleInformationSetProp, 3>(job) ? attr::kHidden : 0);
             item->comment = Arg<CallId::ModuleInformationSetProp, 4>(job);
@@ -102,20 +93,20 @@ void SimController::CompleteModuleInfo(Job& job) {
         }
         case CallId::ModuleInformationGetUserAttribute: {
             const auto it = item->userAttributes.find(Upper(Arg<CallId::ModuleInformationGetUserAttribute, 1>(job)));
-            if (it == item->userAttributes.end()) return fail(full + L" has no user attribute '" + Arg<CallId::ModuleInformationGetUserAttribute, 1>(job) + L"'");
+            if (it == item->userAttributes.end()) return Refuse(job, full + L" has no user attribute '" + Arg<CallId::ModuleInformationGetUserAttribute, 1>(job) + L"'");
             return FinishWith(h, {it->second});
         }
         case CallId::ModuleInformationSetUserAttribute: {
             // An empty value removes the attribute.
             const std::wstring key = Upper(Arg<CallId::ModuleInformationSetUserAttribute, 1>(job));
-            if (key.empty() || key.size() > 32) return fail(L"User attribute names have 1 to 32 characters");
-            if (Arg<CallId::ModuleInformationSetUserAttribute, 2>(job).size() > kMaxText) return fail(L"User attribute value longer than 256 characters");
-            if (item->attributes & attr::kSystem) return fail(full + L" belongs to the controller");
+            if (key.empty() || key.size() > 32) return Refuse(job, L"User attribute names have 1 to 32 characters");
+            if (Arg<CallId::ModuleInformationSetUserAttribute, 2>(job).size() > kMaxText) return Refuse(job, L"User attribute value longer than 256 characters");
+            if (item->attributes & attr::kSystem) return Refuse(job, full + L" belongs to the controller");
             if (Arg<CallId::ModuleInformationSetUserAttribute, 2>(job).empty()) {
-                if (item->userAttributes.erase(key) == 0) return fail(full + L" has no user attribute '" + Arg<CallId::ModuleInformationSetUserAttribute, 1>(job) + L"'");
+                if (item->userAttributes.erase(key) == 0) return Refuse(job, full + L" has no user attribute '" + Arg<CallId::ModuleInformationSetUserAttribute, 1>(job) + L"'");
             } else {
                 if (!item->userAttributes.count(key) && item->userAttributes.size() >= kMaxUserAttributes)
-                    return fail(full + L" has 32 user attributes already");
+                    return Refuse(job, full + L" has 32 user attributes already");
                 item->userAttributes[key] = Arg<CallId::ModuleInformationSetUserAttribute, 2>(job);
             }
             m_fs.Touch(full, change::kUserAttr);
@@ -130,7 +121,7 @@ void SimController::CompleteModuleInfo(Job& job) {
             return FinishWith(h, {names, values});
         }
         case CallId::ModuleDependenciesList: {
-            if (item->type != ItemType::Module) return fail(full + L" holds no code");
+            if (item->type != ItemType::Module) return Refuse(job, full + L" holds no code");
             StringArray deps;
             for (const auto& d : Dependencies(item->lines)) {
                 std::wstring depFull;

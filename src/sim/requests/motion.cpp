@@ -1,16 +1,10 @@
 // Installation and motion: the robot's axes and position, moves and jogs.
-#include <algorithm>
 #include <cstdlib>
 
 #include "sim/controller.h"
 #include "sim/internal.h"
 
 namespace vantel::link::sim {
-
-using namespace internal;
-
-// ---------------------------------------------------------------------------------------
-// "Install" and "Move"
 
 std::wstring SimController::PositionText() const {
     static const wchar_t* names[] = {L"X", L"Y", L"Z", L"A", L"B", L"C"};
@@ -27,7 +21,6 @@ std::wstring SimController::AxesText() const {
 
 void SimController::CompleteMotion(Job& job) {
     const std::int16_t h = job.handle;
-    const auto fail = [&](const std::wstring& why) { Refuse(h, job.call, why); };
     const std::wstring mode = m_vars.Show(L"$MODE_OP").value_or(L"");
     switch (job.call) {
         case CallId::Move6D: StartMouse(); return Finish(h, 1);
@@ -37,18 +30,18 @@ void SimController::CompleteMotion(Job& job) {
             SetState(L"$INSTALL", L"TRUE");
             return Finish(h, 1);
         case CallId::EndInstall:
-            if (!m_install) return fail(L"Not installing");
+            if (!m_install) return Refuse(job, L"Not installing");
             m_install = false;
             SetState(L"$INSTALL", L"FALSE");
             return Finish(h, 1);
         case CallId::Adjust: {
             // (axis, angle): sets the axis's angle; only while installing.
-            if (!m_install) return fail(L"Adjusting needs the install mode: Install first");
-            if (Arg<CallId::Adjust, 0>(job) < 1 || Arg<CallId::Adjust, 0>(job) > 6) return fail(L"Axis is 1 to 6");
+            if (!m_install) return Refuse(job, L"Adjusting needs the install mode: Install first");
+            if (Arg<CallId::Adjust, 0>(job) < 1 || Arg<CallId::Adjust, 0>(job) > 6) return Refuse(job, L"Axis is 1 to 6");
             const std::wstring text = Trim(Arg<CallId::Adjust, 1>(job));
             wchar_t* end = nullptr;
             const double v = std::wcstod(text.c_str(), &end);
-            if (text.empty() || *end != L'\0' || !std::isfinite(v) || std::abs(v) > 360) return fail(L"Angle is -360 to 360, not '" + Arg<CallId::Adjust, 1>(job) + L"'");
+            if (text.empty() || *end != L'\0' || !std::isfinite(v) || std::abs(v) > 360) return Refuse(job, L"Angle is -360 to 360, not '" + Arg<CallId::Adjust, 1>(job) + L"'");
             m_axes[static_cast<std::size_t>(Arg<CallId::Adjust, 0>(job) - 1)] = v;
             SetState(L"$AXIS_ACT", AxesText());
             return Finish(h, 1);
@@ -56,15 +49,15 @@ void SimController::CompleteMotion(Job& job) {
         case CallId::Move:
         case CallId::MoveOff: {
             // (axis, plus): an axis jogs in the test modes until Move Off.
-            if (Arg<CallId::Move, 0>(job) < 1 || Arg<CallId::Move, 0>(job) > 6) return fail(L"Axis is 1 to 6");
+            if (Arg<CallId::Move, 0>(job) < 1 || Arg<CallId::Move, 0>(job) > 6) return Refuse(job, L"Axis is 1 to 6");
             const int axis = static_cast<int>(Arg<CallId::Move, 0>(job)) * (Arg<CallId::Move, 1>(job) ? 1 : -1);
             if (job.call == CallId::MoveOff) {
-                if (m_jogAxis == 0 || std::abs(m_jogAxis) != Arg<CallId::Move, 0>(job)) return fail(L"Axis " + std::to_wstring(Arg<CallId::Move, 0>(job)) + L" is not jogging");
+                if (m_jogAxis == 0 || std::abs(m_jogAxis) != Arg<CallId::Move, 0>(job)) return Refuse(job, L"Axis " + std::to_wstring(Arg<CallId::Move, 0>(job)) + L" is not jogging");
                 m_jogAxis = 0;
                 return Finish(h, 1);
             }
-            if (mode != L"#T1" && mode != L"#T2") return fail(L"Jogging needs operating mode #T1 or #T2");
-            if (m_program.State() == ProgState::Active || m_motion) return fail(L"The robot is moving");
+            if (mode != L"#T1" && mode != L"#T2") return Refuse(job, L"Jogging needs operating mode #T1 or #T2");
+            if (m_program.State() == ProgState::Active || m_motion) return Refuse(job, L"The robot is moving");
             m_jogAxis = axis;
             m_nextJog = m_now;
             StepMotion();  // the first step at once
@@ -76,15 +69,15 @@ void SimController::CompleteMotion(Job& job) {
         case CallId::RobMoveLIN_REL: {
             // A point name, or a frame "{X 10, Z -5}"; the relative moves add the frame to where
             // the robot is. Progress reports on the way; the result at the target.
-            if (m_program.State() == ProgState::Active || m_motion || m_jogAxis != 0) return fail(L"The robot is moving");
-            if (mode == L"#EX") return fail(L"Operating mode #EX: the external controller moves the robot");
+            if (m_program.State() == ProgState::Active || m_motion || m_jogAxis != 0) return Refuse(job, L"The robot is moving");
+            if (mode == L"#EX") return Refuse(job, L"Operating mode #EX: the external controller moves the robot");
             const bool relative = job.call == CallId::RobMovePTP_REL || job.call == CallId::RobMoveLIN_REL;
             std::array<std::optional<double>, 6> frame;
             std::wstring text = Arg<CallId::RobMovePTP, 0>(job);
             if (!relative) {
                 if (const auto point = PointText(Upper(Trim(text)))) text = *point;
             }
-            if (!ParseFrame(text, frame)) return fail(L"No point or frame '" + Arg<CallId::RobMovePTP, 0>(job) + L"'");
+            if (!ParseFrame(text, frame)) return Refuse(job, L"No point or frame '" + Arg<CallId::RobMovePTP, 0>(job) + L"'");
             Motion m;
             m.handle = h;
             m.verb = (job.call == CallId::RobMovePTP || job.call == CallId::RobMovePTP_REL ? L"PTP" : L"LIN") +

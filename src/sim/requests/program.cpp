@@ -1,13 +1,8 @@
 // Program control: select, run, start, stop, cancel, reset, and the program's steps.
-#include <algorithm>
-#include <cstdlib>
-
 #include "sim/controller.h"
 #include "sim/internal.h"
 
 namespace vantel::link::sim {
-
-using namespace internal;
 
 void SimController::SyncProgramVars() {
     SetState(L"$PRO_STATE", StateText(m_program.State()));

@@ -1,13 +1,8 @@
 // Variables: show, set and info, globally or in a program's own data.
-#include <algorithm>
-#include <cstdlib>
-
 #include "sim/controller.h"
 #include "sim/internal.h"
 
 namespace vantel::link::sim {
-
-using namespace internal;
 
 std::optional<std::wstring> SimController::VarKey(const std::wstring& path, const std::wstring& name) const {
     if (name.empty() || name.size() > kMaxText || path.size() > kMaxText) return std::nullopt;
