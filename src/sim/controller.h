@@ -1,6 +1,8 @@
 // The simulated controller behind the link: jobs, their results and the controller's own
-// events, on a clock that the caller supplies. Single-threaded; SimLink adds the worker
-// thread and the lock, tests drive it directly.
+// events, on a clock that the caller supplies. Single-threaded; SimLink (embedded.cpp) adds
+// the worker thread and the lock, tests drive it directly. Its members are defined by part:
+// engine/ (calls, jobs, routing, mailbox, events, watches), model/open_modules.cpp, and one
+// file per request family under requests/.
 #pragma once
 #include <array>
 #include <chrono>
@@ -124,7 +126,7 @@ private:
     void CompleteMotion(Job& job);
     void CompleteLog(Job& job);
 
-    // File manager helpers (requests/files_items.cpp).
+    // Refusals, watches and the modules the requests work on (engine/watches.cpp, model/open_modules.cpp).
     void Refuse(std::int16_t h, CallId call, const std::wstring& why);
     void Refuse(const Job& job, const std::wstring& why) { Refuse(job.handle, job.call, why); }
     void PostChanges();
