@@ -155,8 +155,7 @@ std::int32_t SimController::Invoke(CallId id, std::span<const LinkArg> args, Clo
             std::wstring name = Str(args, 0);
             if (name.empty()) name = L"vantel-link.log";
             const std::string text = m_log.TraceText();
-            std::string why;
-            return m_host.Write(name, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()), true, why) ? 1 : 0;
+            return m_host.Write(name, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()), true) ? 1 : 0;
         }
         case CallId::GetLogOpt: return m_log.LogOpt();
         case CallId::SetLogOpt:

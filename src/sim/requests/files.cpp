@@ -15,8 +15,8 @@ void SimController::CompleteFiles(Job& job) {
         case CallId::DownLoad: {
             // Host file -> controller; option "N" keeps an existing item.
             std::vector<std::uint8_t> bytes;
-            std::string why;
-            if (!m_host.Read(Arg<CallId::DownLoad, 0>(job), bytes, why)) return Refuse(job, L"Host file '" + Arg<CallId::DownLoad, 0>(job) + L"': " + TextFromBytes(why));
+            if (Outcome read = m_host.Read(Arg<CallId::DownLoad, 0>(job), bytes); !read)
+                return Refuse(job, L"Host file '" + Arg<CallId::DownLoad, 0>(job) + L"': " + read.Why());
             std::wstring target = Arg<CallId::DownLoad, 1>(job);
             std::wstring base = Arg<CallId::DownLoad, 0>(job);
             base = base.substr(base.find_last_of(L"/\\") == std::wstring::npos ? 0 : base.find_last_of(L"/\\") + 1);
@@ -33,9 +33,8 @@ void SimController::CompleteFiles(Job& job) {
             if (item == nullptr || item->type == ItemType::Folder) return Refuse(job, L"No file '" + Arg<CallId::UpLoad, 0>(job) + L"'");
             std::wstring target = Arg<CallId::UpLoad, 1>(job);
             if (target.empty() || target.back() == L'/' || target.back() == L'\\') target += item->name;
-            std::string why;
-            if (!m_host.Write(target, ContentBytes(*item), !Contains(Arg<CallId::UpLoad, 2>(job), L'N'), why))
-                return Refuse(job, L"Host file '" + target + L"': " + TextFromBytes(why));
+            if (Outcome written = m_host.Write(target, ContentBytes(*item), !Contains(Arg<CallId::UpLoad, 2>(job), L'N')); !written)
+                return Refuse(job, L"Host file '" + target + L"': " + written.Why());
             return Finish(h, 1);
         }
         case CallId::Copy:
