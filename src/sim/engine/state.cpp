@@ -15,41 +15,34 @@ void SimController::TellState(const std::wstring& what, const std::wstring& deta
 void SimController::LoadState() {
     if (m_cfg.stateDir.empty()) return;
     SimStateFolder folder(m_cfg.stateDir);
-    std::string text, why;
-    switch (folder.Read(m_fs.StateLimit(), text, why)) {
-        case SimStateFolder::ReadResult::Missing: return;  // the first run: the samples, saved at the first change
-        case SimStateFolder::ReadResult::Ok:
-            if (m_fs.Load(text)) return;
-            why = "not a saved file system";
-            break;
-        case SimStateFolder::ReadResult::Unusable: break;
+    const auto read = folder.Read(m_fs.StateLimit());
+    std::wstring why = read.Why();
+    if (read) {
+        if (!*read) return;  // the first run: the samples, saved at the first change
+        if (m_fs.Load(**read)) return;
+        why = L"not a saved file system";
     }
     // Never overwritten: kept aside for a look, or, where it cannot be moved, left alone and
     // nothing saved this run.
     const std::wstring state = FromUtf8(folder.File().string());
-    std::string whyNot;
-    const auto aside = folder.MoveAside(whyNot);
-    if (aside.empty()) {
+    const auto aside = folder.MoveAside();
+    if (!aside) {
         m_stateOff = true;
         TellState(L"Saved file system unreadable and not moved aside: started with the samples, changes are not saved",
-                  state + L": " + FromUtf8(why) + L"; " + FromUtf8(whyNot));
+                  state + L": " + why + L"; " + aside.Why());
         return;
     }
     TellState(L"Saved file system unreadable: moved aside, started with the samples",
-              state + L": " + FromUtf8(why) + L"; now " + FromUtf8(aside.string()));
+              state + L": " + why + L"; now " + FromUtf8(aside->string()));
 }
 
 void SimController::SaveState() {
     if (m_cfg.stateDir.empty() || m_stateOff) return;
     const std::string text = m_fs.Save();
-    std::string why;
-    bool saved = false;
-    if (text.size() > m_fs.StateLimit()) {
-        // The next start would refuse it.
-        why = "larger than " + std::to_string(m_fs.StateLimit()) + " bytes";
-    } else {
-        saved = SimStateFolder(m_cfg.stateDir).Write(text, why);
-    }
+    // The next start would refuse a larger one.
+    const Outcome saved = text.size() > m_fs.StateLimit()
+                              ? Outcome::Refused(L"larger than " + std::to_wstring(m_fs.StateLimit()) + L" bytes")
+                              : SimStateFolder(m_cfg.stateDir).Write(text);
     if (saved) {
         m_stateFailing = false;
         return;
@@ -57,9 +50,9 @@ void SimController::SaveState() {
     const std::wstring what = L"Cannot save the file system in " + m_cfg.stateDir.wstring();
     // Every failure in the log; standard error hears when saving starts to fail.
     if (m_stateFailing) {
-        m_log.AddOwn(Stamp(), L"State", L"", kLogRefused, 2, what, FromUtf8(why));
+        m_log.AddOwn(Stamp(), L"State", L"", kLogRefused, 2, what, saved.Why());
     } else {
-        TellState(what, FromUtf8(why));
+        TellState(what, saved.Why());
     }
     m_stateFailing = true;
 }
