@@ -21,6 +21,7 @@
 #include "sim/config.h"
 #include "sim/engine/job.h"
 #include "sim/engine/mailbox.h"
+#include "sim/engine/mouse.h"
 #include "sim/model/module_language.h"
 #include "sim/model/exec_language.h"
 #include "sim/model/files.h"
@@ -224,19 +225,7 @@ private:
     bool m_stopHeld = false;
     std::uint32_t m_haltMessage = 0;
 
-    // The 6D mouse's readings coalesce instead of queueing: while it is on every fetch on its
-    // handle gets the latest reading. After switch-off the last reading stays for as many
-    // fetches as notifications were posted and not yet fetched, then goes.
-    std::int16_t m_mouseHandle = 0;
-    Clock::time_point m_nextMouse{};
-    std::uint32_t m_mouseCount = 0;
-    std::array<std::int16_t, 6> m_mouseReading{};
-    std::uint32_t m_mouseUnread = 0;
-    struct MouseLeft {
-        std::array<std::int16_t, 6> reading{};
-        std::uint32_t unread = 0;
-    };
-    std::map<std::int16_t, MouseLeft> m_mouseLeft;  // by the handle of a mouse switched off
+    Mouse m_mouse;
 
     bool m_powered = true;
     bool m_startDisabled = false;

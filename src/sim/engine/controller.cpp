@@ -38,7 +38,7 @@ std::int16_t SimController::NextHandle() {
         const auto h = static_cast<std::int16_t>(m_nextHandle);
         if (!m_live.count(h)) {
             m_mailbox.Forget(h);  // whatever an earlier job of this number left unread
-            m_mouseLeft.erase(h);
+            m_mouse.Forget(h);
             return h;
         }
     }
@@ -102,7 +102,7 @@ void SimController::FinishWithMessage(std::int16_t h, const std::wstring& why, s
 }
 
 bool SimController::StillLive(std::int16_t h) const {
-    return m_standing.count(h) || m_askJobs.count(h) || (h != 0 && (h == m_runHandle || h == m_mouseHandle)) ||
+    return m_standing.count(h) || m_askJobs.count(h) || (h != 0 && (h == m_runHandle || h == m_mouse.Handle())) ||
            (m_motion && h == m_motion->handle);
 }
 
@@ -283,7 +283,7 @@ std::int32_t SimController::Abort(std::int16_t h) {
         m_asking.erase(h);
     } else if (h == m_runHandle) {
         HaltProgram();
-    } else if (h == m_mouseHandle) {
+    } else if (h == m_mouse.Handle()) {
         StopMouse();
     } else if (m_motion && h == m_motion->handle) {
         EndMotion(false);  // the robot stops where it is
@@ -301,11 +301,10 @@ void SimController::DropJobs() {
     m_askJobs.clear();
     m_asking.clear();
     m_mailbox.Clear();
-    m_mouseLeft.clear();
-    m_mouseUnread = 0;
+    m_mouse.ForgetUnread();
     m_live.clear();
     if (m_runHandle) m_live.insert(m_runHandle);
-    if (m_mouseHandle) m_live.insert(m_mouseHandle);
+    if (m_mouse.Handle()) m_live.insert(m_mouse.Handle());
     if (m_motion) m_live.insert(m_motion->handle);
     // Module handles belong to the session: they close, and what was edited stays.
     for (const auto& [handle, code] : m_code) m_fs.Touch(code.path, change::kOpened);
@@ -378,7 +377,7 @@ std::optional<Clock::time_point> SimController::NextDue() const {
     };
     if (!m_pending.empty()) consider(m_pending.front().due);
     if (ProgramAdvancing()) consider(m_nextStep);
-    if (m_mouseHandle != 0 && m_cfg.mousePeriod.count() > 0) consider(m_nextMouse);
+    if (m_mouse.Handle() != 0 && m_cfg.mousePeriod.count() > 0) consider(m_mouse.next);
     if (m_motion) consider(m_motion->next);
     // With no step time a jog moves once per request, not on every tick.
     if (m_jogAxis != 0 && !m_motion && m_cfg.step.count() > 0) consider(m_nextJog);
@@ -397,9 +396,9 @@ void SimController::Tick(Clock::time_point now) {
         StepProgram();
         m_nextStep = now + StepPeriod();
     }
-    if (m_mouseHandle != 0 && m_cfg.mousePeriod.count() > 0 && now >= m_nextMouse) {
+    if (m_mouse.Handle() != 0 && m_cfg.mousePeriod.count() > 0 && now >= m_mouse.next) {
         WanderingReading();
-        m_nextMouse = now + m_cfg.mousePeriod;
+        m_mouse.next = now + m_cfg.mousePeriod;
     }
     if (m_motion ? now >= m_motion->next : (m_jogAxis != 0 && m_cfg.step.count() > 0 && now >= m_nextJog)) StepMotion();
 }

@@ -70,57 +70,37 @@ void SimController::KeySwitch() {
 }
 
 void SimController::StartMouse() {
-    if (m_mouseHandle == 0) {
-        m_mouseHandle = NextHandle();
-        if (m_mouseHandle == 0) return;
-        m_live.insert(m_mouseHandle);
-        m_nextMouse = m_now + m_cfg.mousePeriod;
-        m_mouseUnread = 0;
+    if (m_mouse.Handle() == 0) {
+        const std::int16_t h = NextHandle();
+        if (h == 0) return;
+        m_live.insert(h);
+        m_mouse.SwitchOn(h);
+        m_mouse.next = m_now + m_cfg.mousePeriod;
         MouseReading({});  // at rest
     }
     SetState(L"$MOUSE_ACT", L"TRUE");
 }
 
 void SimController::StopMouse() {
-    if (m_mouseHandle != 0) {
-        m_live.erase(m_mouseHandle);
-        // Readings already posted can still be fetched, each once, with the last reading.
-        if (m_mouseUnread > 0) m_mouseLeft[m_mouseHandle] = {m_mouseReading, m_mouseUnread};
-    }
-    m_mouseHandle = 0;
-    m_mouseUnread = 0;
+    if (m_mouse.Handle() != 0) m_live.erase(m_mouse.Handle());
+    m_mouse.SwitchOff();
     SetState(L"$MOUSE_ACT", L"FALSE");
 }
 
 void SimController::MouseReading(const std::array<std::int16_t, 6>& values) {
-    if (m_mouseHandle == 0) return;
-    m_mouseReading = values;
+    if (m_mouse.Handle() == 0) return;
+    m_mouse.Take(values);
     if (!m_open || m_window == 0) return;  // nobody listens
-    if (m_mouseUnread < UINT32_MAX) ++m_mouseUnread;
-    PostRaw(m_mouseHandle, 200);
+    m_mouse.Posted();
+    PostRaw(m_mouse.Handle(), 200);
 }
 
-void SimController::WanderingReading() {
-    // An operator's hand: small deflections that wander, never twice the same in a row.
-    ++m_mouseCount;
-    std::array<std::int16_t, 6> values{};
-    for (int i = 0; i < 6; ++i) values[i] = static_cast<std::int16_t>((m_mouseCount * 7 + i * 13) % 41 - 20);
-    MouseReading(values);
-}
+void SimController::WanderingReading() { MouseReading(m_mouse.Wander()); }
 
 std::int32_t SimController::FetchMouse(std::int16_t h, std::span<const LinkArg> args) {
-    std::array<std::int16_t, 6> values{};
-    if (h != 0 && h == m_mouseHandle) {
-        // The mouse is on: every fetch succeeds with the latest reading, however many came before.
-        values = m_mouseReading;
-        if (m_mouseUnread > 0) --m_mouseUnread;
-    } else {
-        const auto left = m_mouseLeft.find(h);
-        if (left == m_mouseLeft.end()) return 0;
-        values = left->second.reading;
-        if (--left->second.unread == 0) m_mouseLeft.erase(left);
-    }
-    for (std::size_t i = 0; i < 6; ++i) SetOut(args, i + 1, ArgType::I16, values[i]);
+    const auto values = m_mouse.Fetch(h);
+    if (!values) return 0;
+    for (std::size_t i = 0; i < 6; ++i) SetOut(args, i + 1, ArgType::I16, (*values)[i]);
     return 1;
 }
 

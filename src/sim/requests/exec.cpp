@@ -63,7 +63,7 @@ void SimController::CompleteExec(Job& job) {
         case ExecVerb::SyncMsg: return FinishWithMessage(h, cmd.text, number(), L"EditExec", MsgKind::Info);
         case ExecVerb::Mouse: {
             // The operator moves the mouse: a reading, but only from a mouse that is on.
-            if (m_mouseHandle == 0) {
+            if (m_mouse.Handle() == 0) {
                 return FinishWithMessage(h, L"The 6D mouse is off: switch it on first ($MOUSE_ACT TRUE)", kMsgExecError,
                                          L"EditExec", MsgKind::Acknowledge);
             }
