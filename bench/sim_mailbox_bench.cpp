@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "link/sim_controller.h"
+#include "sim/controller.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include "app/startup.h"
 #include "app/termination.h"
 #include "dialog/vantel_dlg.h"
-#include "link/embedded_link.h"
+#include "sim/embedded.h"
 
 namespace vantel {
 namespace {

@@ -4,7 +4,7 @@
 #include <cstdlib>
 
 #include "jobs/messages.h"
-#include "link/embedded_link.h"
+#include "sim/embedded.h"
 #include "link/trace_link.h"
 #include "platform/text.h"
 #include "platform/winmsg.h"

@@ -31,6 +31,46 @@ inline constexpr std::array<std::string_view, kCallCount> kCallNames = {
 #undef PLEXA_CALL
 };
 
+// A call's family: the PLEXA_FAMILY mark above it in the call list.
+enum class CallFamily : std::uint8_t {
+#define PLEXA_FAMILY(family) family,
+#define PLEXA_CALL(name, ret, params)
+#include "link/plexa_calls.def"
+#undef PLEXA_CALL
+};
+
+inline constexpr std::size_t kCallFamilyCount = 0
+#define PLEXA_FAMILY(family) +1
+#define PLEXA_CALL(name, ret, params)
+#include "link/plexa_calls.def"
+#undef PLEXA_CALL
+    ;
+
+inline constexpr std::array<CallFamily, kCallCount> kCallFamilies = [] {
+    // The call list in order, a family mark being a row of its own.
+    struct Row {
+        bool mark;
+        CallFamily family;
+    };
+    constexpr Row rows[] = {
+#define PLEXA_FAMILY(family) {true, CallFamily::family},
+#define PLEXA_CALL(name, ret, params) {false, {}},
+#include "link/plexa_calls.def"
+#undef PLEXA_CALL
+    };
+    static_assert(rows[0].mark, "the call list starts with a family");
+    std::array<CallFamily, kCallCount> families{};
+    std::size_t i = 0;
+    CallFamily current{};
+    for (const Row& row : rows) {
+        if (row.mark) current = row.family;
+        else families[i++] = current;
+    }
+    return families;
+}();
+
+constexpr CallFamily FamilyOf(CallId id) { return kCallFamilies[static_cast<std::size_t>(id)]; }
+
 // Requests return a job handle; every other call returns int.
 inline constexpr std::array<bool, kCallCount> kCallIsRequest = {
 #define PLEXA_CALL(name, ret, params) std::is_same_v<ret, std::int16_t>,

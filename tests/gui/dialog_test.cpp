@@ -15,7 +15,7 @@
 #include "dialog/my_combo.h"
 #include "dialog/vantel_dlg.h"
 #include "gui_util.h"
-#include "link/embedded_link.h"
+#include "sim/embedded.h"
 #include "platform/registry.h"
 #include "platform/text.h"
 #include "temp_stores.h"

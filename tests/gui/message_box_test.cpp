@@ -17,7 +17,7 @@
 #include "dialog/vantel_dlg.h"
 #include "gui_util.h"
 #include "jobs/history.h"
-#include "link/embedded_link.h"
+#include "sim/embedded.h"
 #include "platform/registry.h"
 #include "temp_stores.h"
 #include "x11_close.h"

@@ -23,7 +23,7 @@
 #include "dialog/vantel_dlg.h"
 #include "gui_util.h"
 #include "jobs/history.h"
-#include "link/embedded_link.h"
+#include "sim/embedded.h"
 #include "link/script_value.h"
 #include "platform/registry.h"
 #include "platform/text.h"

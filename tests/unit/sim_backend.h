@@ -3,7 +3,7 @@
 #include <span>
 
 #include "link/plexa.h"
-#include "link/sim_controller.h"
+#include "sim/controller.h"
 
 namespace vantel::link::sim::test {
 

@@ -5,7 +5,7 @@
 #include <tuple>
 #include <vector>
 
-#include "link/sim_code.h"
+#include "sim/model/module_language.h"
 
 namespace vantel::link::sim {
 namespace {

@@ -11,7 +11,7 @@
 #include <tuple>
 #include <utility>
 
-#include "link/sim_controller.h"
+#include "sim/controller.h"
 
 namespace vantel::link::sim {
 namespace {
@@ -51,29 +51,12 @@ public:
     std::int16_t Request(CallId id, std::wstring a = {}, std::wstring b = {}, std::wstring c = {}) {
         std::vector<LinkArg> args;
         for (auto* s : {&a, &b, &c}) args.push_back(MakeArg<const std::wstring&>(*s));
-        return static_cast<std::int16_t>(sim.Invoke(id, std::span(args).first(Arity(id)), now));
+        const std::size_t arity = std::min<std::size_t>(kCallArity[static_cast<std::size_t>(id)], args.size());
+        return static_cast<std::int16_t>(sim.Invoke(id, std::span(args).first(arity), now));
     }
     std::int16_t RequestNum(CallId id, std::int32_t v) {
         const LinkArg a[] = {MakeArg<std::int32_t>(v)};
         return static_cast<std::int16_t>(sim.Invoke(id, a, now));
-    }
-    static std::size_t Arity(CallId id) {
-        switch (id) {
-            case CallId::DPShowVar:
-            case CallId::DPSetVar:
-            case CallId::DPSetInfo: return 3;
-            case CallId::EditExec:
-            case CallId::StopSteu:
-            case CallId::CancelSteu: return 1;
-            case CallId::Start:
-            case CallId::StartOff:
-            case CallId::Stop:
-            case CallId::StopOff:
-            case CallId::Cancel:
-            case CallId::Reset:
-            case CallId::GetMessageBuffer: return 0;
-            default: return 2;
-        }
     }
 
     // A result call with one text out-value (or none).
@@ -614,23 +597,25 @@ TEST(SimExec, OperatorKeysNeedTheirMessageNumber) {
 }
 
 TEST(SimExec, TheLanguageReadsWhatItShouldAndSaysWhyOtherwise) {
-    ExecCommand c;
-    std::wstring why;
-    ASSERT_TRUE(ParseExec(L"  INFO 42 Door  open ", c, why));
-    EXPECT_EQ(c.verb, ExecVerb::Info);
-    EXPECT_EQ(c.numbers, (std::vector<std::int64_t>{42}));
-    EXPECT_EQ(c.text, L"Door  open ");
-    ASSERT_TRUE(ParseExec(L"ask Q?|a||c", c, why));
-    EXPECT_EQ(c.answers, (std::vector<std::wstring>{L"a", L"", L"c"}));
-    ASSERT_TRUE(ParseExec(L"mouse -32768 0 0 0 0 32767", c, why));
-    ASSERT_TRUE(ParseExec(L"remove 0x1F", c, why));
-    EXPECT_EQ(c.numbers[0], 0x1F);
-    ASSERT_TRUE(ParseExec(L"remove 1f", c, why)) << "handles read as the dispatcher shows them, in hex";
+    auto c = ParseExec(L"  INFO 42 Door  open ");
+    ASSERT_TRUE(c);
+    EXPECT_EQ(c->verb, ExecVerb::Info);
+    EXPECT_EQ(c->numbers, (std::vector<std::int64_t>{42}));
+    EXPECT_EQ(c->text, L"Door  open ");
+    c = ParseExec(L"ask Q?|a||c");
+    ASSERT_TRUE(c);
+    EXPECT_EQ(c->answers, (std::vector<std::wstring>{L"a", L"", L"c"}));
+    ASSERT_TRUE(ParseExec(L"mouse -32768 0 0 0 0 32767"));
+    c = ParseExec(L"remove 0x1F");
+    ASSERT_TRUE(c);
+    EXPECT_EQ(c->numbers[0], 0x1F);
+    ASSERT_TRUE(ParseExec(L"remove 1f")) << "handles read as the dispatcher shows them, in hex";
     for (const std::wstring& bad : std::vector<std::wstring>{L"", L"   ", L"launch", L"mouse 1 2 3 4 5", L"mouse 1 2 3 4 5 40000", L"keyswitch 5",
                                    L"key 65536", L"key -1", L"progress 101", L"dialog q", L"dialog q|1|2|3|4|5|6",
                                    L"remove 0", L"remove zz", L"reply 1 5", L"fail now", std::wstring(10000, L'i')}) {
-        EXPECT_FALSE(ParseExec(bad, c, why)) << bad.substr(0, 30).size();
-        EXPECT_FALSE(why.empty());
+        const auto refused = ParseExec(bad);
+        EXPECT_FALSE(refused) << bad.substr(0, 30).size();
+        EXPECT_FALSE(refused.Why().empty());
     }
 }
 

@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "link/plexa.h"
-#include "link/sim_controller.h"
+#include "sim/controller.h"
 #include "sim_backend.h"
 
 namespace vantel::link::sim {

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "link/sim_files.h"
+#include "sim/model/files.h"
 #include "platform/text.h"
 
 namespace vantel::link::sim {
@@ -123,17 +123,18 @@ TEST(SimFilesSystem, FindsTheSampleItemsByPathAndByName) {
 
 TEST(SimFilesSystem, CreateWriteAndDestroyHonourReplaceFoldersAndProtection) {
     SimFileSystem fs(kStamp);
-    ASSERT_NE(fs.Create(L"RAM:/F", ItemType::Folder, kStamp, false), nullptr);
+    ASSERT_TRUE(fs.Create(L"RAM:/F", ItemType::Folder, kStamp, false));
     ASSERT_TRUE(fs.Write(L"ram:/f/p.src", Bytes("DEF P ( )\nEND\n"), false, kStamp));
     EXPECT_EQ(fs.Find(L"RAM:/F/P.SRC")->type, ItemType::Module) << "typed by its extension";
     EXPECT_EQ(fs.Find(L"RAM:/F/P.SRC")->lines.size(), 2u);
     EXPECT_EQ(Taken(fs), (Events{{L"RAM:/F", change::kCreated}, {L"RAM:/F/P.SRC", change::kCreated}}));
 
-    EXPECT_FALSE(fs.Write(L"RAM:/F/P.SRC", Bytes("X"), false, kStamp));
-    EXPECT_NE(fs.Why().find(L"exists"), std::wstring::npos);
-    EXPECT_EQ(fs.Create(L"RAM:/F/P.SRC", ItemType::Module, kStamp, false), nullptr);
-    EXPECT_EQ(fs.Create(L"RAM:/F", ItemType::File, kStamp, true), nullptr) << "a folder is not replaced";
-    EXPECT_EQ(fs.Create(L"RAM:/NONE/X.TXT", ItemType::File, kStamp, false), nullptr);
+    const Outcome exists = fs.Write(L"RAM:/F/P.SRC", Bytes("X"), false, kStamp);
+    EXPECT_FALSE(exists);
+    EXPECT_NE(exists.Why().find(L"exists"), std::wstring::npos);
+    EXPECT_FALSE(fs.Create(L"RAM:/F/P.SRC", ItemType::Module, kStamp, false));
+    EXPECT_FALSE(fs.Create(L"RAM:/F", ItemType::File, kStamp, true)) << "a folder is not replaced";
+    EXPECT_FALSE(fs.Create(L"RAM:/NONE/X.TXT", ItemType::File, kStamp, false));
     EXPECT_FALSE(fs.Write(L"RAM:/F", Bytes("X"), true, kStamp));
     EXPECT_FALSE(fs.Destroy(L"RAM:/F", false)) << "not empty";
     EXPECT_FALSE(fs.Destroy(L"RAM:/", true));
@@ -148,7 +149,7 @@ TEST(SimFilesSystem, CreateWriteAndDestroyHonourReplaceFoldersAndProtection) {
     EXPECT_FALSE(fs.Rename(L"RAM:/F/P.SRC", L"Q.SRC", kStamp));
     EXPECT_FALSE(fs.Destroy(L"SYSTEM:/CONFIG/CELL.INI", false));
     EXPECT_FALSE(fs.Destroy(L"SYSTEM:/CONFIG", true));
-    EXPECT_EQ(fs.Create(L"SYSTEM:/CONFIG/NEW.INI", ItemType::File, kStamp, false), nullptr);
+    EXPECT_FALSE(fs.Create(L"SYSTEM:/CONFIG/NEW.INI", ItemType::File, kStamp, false));
     EXPECT_EQ(Taken(fs), (Events{{L"RAM:/F/P.SRC", change::kWritten}}));
     EXPECT_TRUE(fs.Destroy(L"RAM:/F", true));
     EXPECT_EQ(fs.Find(L"RAM:/F"), nullptr);
@@ -160,7 +161,7 @@ TEST(SimFilesSystem, TheSystemVolumeTakesNoNewItems) {
     EXPECT_FALSE(fs.Move(L"USER:/README.TXT", L"SYSTEM:/", false, kStamp));
     EXPECT_NE(fs.Find(L"USER:/README.TXT"), nullptr);
     EXPECT_FALSE(fs.Copy(L"USER:/R1/DEMO.SRC", L"SYSTEM:/", false, kStamp));
-    EXPECT_EQ(fs.Create(L"SYSTEM:/NEW.TXT", ItemType::File, kStamp, false), nullptr);
+    EXPECT_FALSE(fs.Create(L"SYSTEM:/NEW.TXT", ItemType::File, kStamp, false));
     EXPECT_FALSE(fs.Write(L"SYSTEM:/NEW.SRC", Bytes("DEF NEW ( )\nEND\n"), true, kStamp));
     EXPECT_EQ(fs.Find(L"SYSTEM:/")->children.size(), 1u) << "only CONFIG";
 }
@@ -236,8 +237,9 @@ TEST(SimFilesSystem, AVolumeTakesWhatFitsAndNoMore) {
     SimFileSystem fs(kStamp);
     SimVolume& ram = *fs.Volume(L"RAM");
     ASSERT_TRUE(fs.Write(L"RAM:/BIG.BIN", std::vector<std::uint8_t>(ram.capacity, 1), false, kStamp)) << "exactly full";
-    EXPECT_FALSE(fs.Write(L"RAM:/ONE.BIN", Bytes("1"), false, kStamp));
-    EXPECT_NE(fs.Why().find(L"full"), std::wstring::npos);
+    const Outcome full = fs.Write(L"RAM:/ONE.BIN", Bytes("1"), false, kStamp);
+    EXPECT_FALSE(full);
+    EXPECT_NE(full.Why().find(L"full"), std::wstring::npos);
     EXPECT_FALSE(fs.Copy(L"USER:/README.TXT", L"RAM:/", false, kStamp));
     EXPECT_TRUE(fs.Write(L"RAM:/BIG.BIN", std::vector<std::uint8_t>(ram.capacity - 100, 1), true, kStamp))
         << "replacing counts only the difference";
@@ -269,7 +271,7 @@ TEST(SimFilesSystem, AModuleWrittenFromLatin1BytesNeverOverfillsItsVolume) {
     SimFileSystem fs(kStamp);
     const SimVolume& ram = *fs.Volume(L"RAM");
     ASSERT_TRUE(fs.Write(L"RAM:/FILL.BIN", std::vector<std::uint8_t>(ram.capacity - 8, 1), false, kStamp));
-    fs.Write(L"RAM:/L.SRC", Bytes("\xE9\xE9\xE9\xE9\xE9\xE9\xE9\xE9"), false, kStamp);
+    (void)fs.Write(L"RAM:/L.SRC", Bytes("\xE9\xE9\xE9\xE9\xE9\xE9\xE9\xE9"), false, kStamp);
     EXPECT_LE(fs.Used(ram), ram.capacity);
 }
 

@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "link/sim_host.h"
+#include "sim/model/host_folder.h"
 
 namespace vantel::link::sim {
 namespace {
@@ -84,18 +84,18 @@ void ExpectRefusedEverywhere(Place& place, const std::wstring& rel) {
     const auto outside = place.Outside();
     const auto inside = List(place.root);
     std::vector<std::uint8_t> out = Bytes("untouched");
-    std::string why;
-    EXPECT_FALSE(host.Read(rel, out, why));
-    EXPECT_FALSE(why.empty());
+    Outcome why;
+    EXPECT_FALSE(why = host.Read(rel, out));
+    EXPECT_FALSE(why.Why().empty());
     EXPECT_EQ(out, Bytes("untouched"));
     for (bool overwrite : {false, true}) {
-        why.clear();
-        EXPECT_FALSE(host.Write(rel, Bytes("bad"), overwrite, why));
-        EXPECT_FALSE(why.empty());
+        why = {};
+        EXPECT_FALSE(why = host.Write(rel, Bytes("bad"), overwrite));
+        EXPECT_FALSE(why.Why().empty());
     }
-    why.clear();
-    EXPECT_FALSE(host.Append(rel, Bytes("bad"), why));
-    EXPECT_FALSE(why.empty());
+    why = {};
+    EXPECT_FALSE(why = host.Append(rel, Bytes("bad")));
+    EXPECT_FALSE(why.Why().empty());
     EXPECT_EQ(place.Outside(), outside);
     EXPECT_EQ(List(place.root), inside);
 }
@@ -110,33 +110,33 @@ TEST(SimHostFolder, WritesReadsAndAppendsBelowTheRoot) {
     Place place;
     const fs::path root = place.base / "new" / "deeper" / "host";
     SimHostFolder host(root);
-    std::string why;
+    Outcome why;
     std::vector<std::uint8_t> out;
 
-    EXPECT_FALSE(host.Read(L"first.bin", out, why));
+    EXPECT_FALSE(why = host.Read(L"first.bin", out));
     EXPECT_FALSE(fs::exists(place.base / "new")) << "reading must not create the root";
 
     const std::vector<std::uint8_t> binary = {0, 1, 0xFF, '\n', '\r', 0x80};
-    ASSERT_TRUE(host.Write(L"first.bin", binary, false, why)) << why;
+    ASSERT_TRUE(why = host.Write(L"first.bin", binary, false)) << why.Why();
     EXPECT_EQ(Mode(root), 0700u);
     EXPECT_EQ(Mode(root / "first.bin"), 0600u);
-    ASSERT_TRUE(host.Read(L"first.bin", out, why)) << why;
+    ASSERT_TRUE(why = host.Read(L"first.bin", out)) << why.Why();
     EXPECT_EQ(out, binary);
 
-    ASSERT_TRUE(host.Write(L"x\\y/z.txt", Bytes("nested"), false, why)) << why;
+    ASSERT_TRUE(why = host.Write(L"x\\y/z.txt", Bytes("nested"), false)) << why.Why();
     EXPECT_EQ(Mode(root / "x"), 0700u);
     EXPECT_EQ(Mode(root / "x" / "y"), 0700u);
-    ASSERT_TRUE(host.Read(L"./x//y\\.\\z.txt", out, why)) << why;
+    ASSERT_TRUE(why = host.Read(L"./x//y\\.\\z.txt", out)) << why.Why();
     EXPECT_EQ(out, Bytes("nested"));
 
     out = Bytes("old");
-    ASSERT_TRUE(host.Write(L"empty", {}, false, why)) << why;
-    ASSERT_TRUE(host.Read(L"empty", out, why)) << why;
+    ASSERT_TRUE(why = host.Write(L"empty", {}, false)) << why.Why();
+    ASSERT_TRUE(why = host.Read(L"empty", out)) << why.Why();
     EXPECT_TRUE(out.empty());
 
-    ASSERT_TRUE(host.Append(L"log/link.txt", Bytes("ab"), why)) << why;
-    ASSERT_TRUE(host.Append(L"log/link.txt", Bytes("cd"), why)) << why;
-    ASSERT_TRUE(host.Append(L"first.bin", Bytes("!"), why)) << why;
+    ASSERT_TRUE(why = host.Append(L"log/link.txt", Bytes("ab"))) << why.Why();
+    ASSERT_TRUE(why = host.Append(L"log/link.txt", Bytes("cd"))) << why.Why();
+    ASSERT_TRUE(why = host.Append(L"first.bin", Bytes("!"))) << why.Why();
     EXPECT_EQ(Text(root / "log" / "link.txt"), "abcd");
     EXPECT_EQ(fs::file_size(root / "first.bin"), binary.size() + 1);
 
@@ -146,12 +146,12 @@ TEST(SimHostFolder, WritesReadsAndAppendsBelowTheRoot) {
 TEST(SimHostFolder, OverwritesOnlyWhenAsked) {
     Place place;
     SimHostFolder host(place.root);
-    std::string why;
-    ASSERT_TRUE(host.Write(L"a.txt", Bytes("one"), false, why)) << why;
-    EXPECT_FALSE(host.Write(L"a.txt", Bytes("two"), false, why));
-    EXPECT_EQ(why, "file exists");
+    Outcome why;
+    ASSERT_TRUE(why = host.Write(L"a.txt", Bytes("one"), false)) << why.Why();
+    EXPECT_FALSE(why = host.Write(L"a.txt", Bytes("two"), false));
+    EXPECT_EQ(why.Why(), L"file exists");
     EXPECT_EQ(Text(place.root / "a.txt"), "one");
-    ASSERT_TRUE(host.Write(L"a.txt", Bytes("three"), true, why)) << why;
+    ASSERT_TRUE(why = host.Write(L"a.txt", Bytes("three"), true)) << why.Why();
     EXPECT_EQ(Text(place.root / "a.txt"), "three");
     EXPECT_EQ(List(place.root), std::set<std::string>{"a.txt"});
 }
@@ -187,8 +187,8 @@ TEST(SimHostFolder, RefusesPathsThatAreAbsoluteClimbOrNameNoFile) {
 
     // A refused path does not create a missing root either.
     SimHostFolder missing(place.base / "nothing");
-    std::string why;
-    EXPECT_FALSE(missing.Write(L"../outside/x", Bytes("bad"), true, why));
+    Outcome why;
+    EXPECT_FALSE(why = missing.Write(L"../outside/x", Bytes("bad"), true));
     EXPECT_FALSE(fs::exists(place.base / "nothing"));
 }
 
@@ -199,8 +199,8 @@ TEST(SimHostFolder, PathLengthLimitIsInclusive) {
     longest += longest + longest + longest + longest;
     longest += std::wstring(kHostMaxPath - longest.size(), L'f');
     ASSERT_EQ(longest.size(), kHostMaxPath);
-    std::string why;
-    EXPECT_TRUE(host.Write(longest, Bytes("fits"), false, why)) << why;
+    Outcome why;
+    EXPECT_TRUE(why = host.Write(longest, Bytes("fits"), false)) << why.Why();
     ExpectRefusedEverywhere(place, longest + L"f");
 }
 
@@ -232,10 +232,10 @@ TEST(SimHostFolder, RefusesLinksThatStayInsideToo) {
     fs::create_symlink("real", place.root / "folder_alias");
     ExpectRefusedEverywhere(place, L"alias");
     ExpectRefusedEverywhere(place, L"folder_alias/file");
-    std::string why;
+    Outcome why;
     std::vector<std::uint8_t> out;
-    EXPECT_FALSE(SimHostFolder(place.root).Read(L"folder_alias/file", out, why));
-    EXPECT_EQ(why, "symbolic links are not followed");
+    EXPECT_FALSE(why = SimHostFolder(place.root).Read(L"folder_alias/file", out));
+    EXPECT_EQ(why.Why(), L"symbolic links are not followed");
 }
 
 TEST(SimHostFolder, OnlyPlainFilesAreReadOrReplaced) {
@@ -264,25 +264,25 @@ TEST(SimHostFolder, ReadsUpToTheSizeLimit) {
     sparse("limit", static_cast<off_t>(kHostMaxRead));
     sparse("over", static_cast<off_t>(kHostMaxRead + 1));
     SimHostFolder host(place.root);
-    std::string why;
+    Outcome why;
     std::vector<std::uint8_t> out;
-    ASSERT_TRUE(host.Read(L"limit", out, why)) << why;
+    ASSERT_TRUE(why = host.Read(L"limit", out)) << why.Why();
     EXPECT_EQ(out.size(), kHostMaxRead);
     out = Bytes("untouched");
-    EXPECT_FALSE(host.Read(L"over", out, why));
-    EXPECT_EQ(why, "file too large");
+    EXPECT_FALSE(why = host.Read(L"over", out));
+    EXPECT_EQ(why.Why(), L"file too large");
     EXPECT_EQ(out, Bytes("untouched"));
 }
 
 TEST(SimHostFolder, WideNamesAreStoredAsUtf8) {
     Place place;
     SimHostFolder host(place.root);
-    std::string why;
+    Outcome why;
     const std::wstring pair = std::wstring{wchar_t(0xD83D), wchar_t(0xDE00)} + L"\u00e9.txt";
-    ASSERT_TRUE(host.Write(pair, Bytes("smile"), false, why)) << why;
+    ASSERT_TRUE(why = host.Write(pair, Bytes("smile"), false)) << why.Why();
     EXPECT_EQ(List(place.root), std::set<std::string>{"\xF0\x9F\x98\x80\xC3\xA9.txt"});
     std::vector<std::uint8_t> out;
-    ASSERT_TRUE(host.Read(L"\U0001F600\u00e9.txt", out, why)) << why;
+    ASSERT_TRUE(why = host.Read(L"\U0001F600\u00e9.txt", out)) << why.Why();
     EXPECT_EQ(out, Bytes("smile"));
 }
 

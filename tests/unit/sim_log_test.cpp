@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "link/sim_log.h"
+#include "sim/model/log.h"
 #include "platform/filetime.h"
 
 namespace vantel::link::sim {

@@ -20,10 +20,10 @@
 #include <vector>
 
 #include "link/plexa.h"
-#include "link/sim_controller.h"
+#include "sim/controller.h"
 #include "sim_backend.h"
-#include "link/sim_files.h"
-#include "link/sim_state.h"
+#include "sim/model/files.h"
+#include "sim/model/state_file.h"
 
 namespace vantel::link::sim {
 namespace {
@@ -33,7 +33,7 @@ namespace fs = std::filesystem;
 TEST(SimState, RoundTripKeepsEveryItemAndAttribute) {
     SimFileSystem fs(1000);
     ASSERT_TRUE(fs.Write(L"RAM:/ODD.BIN", std::vector<std::uint8_t>{0, '\n', 0xFF, '\t', '\\', 'x'}, false, 2000));
-    ASSERT_NE(fs.Create(L"CARD:/A B", ItemType::Folder, 3000, false), nullptr);
+    ASSERT_TRUE(fs.Create(L"CARD:/A B", ItemType::Folder, 3000, false));
     SimItem* module = fs.Find(L"USER:/R1/DEMO.SRC");
     ASSERT_NE(module, nullptr);
     module->comment = L"tab\there, line\nbreak, back\\slash, \u00e9\u20ac";

@@ -1,9 +1,9 @@
-#include "link/sim_exec.h"
+#include "sim/model/exec_language.h"
 
 #include <array>
 #include <optional>
 
-#include "link/sim_model.h"
+#include "sim/model/model.h"
 
 namespace vantel::link::sim {
 namespace {
@@ -83,9 +83,8 @@ std::vector<std::wstring> SplitBar(std::wstring_view s) {
     }
 }
 
-}  // namespace
 
-bool ParseExec(std::wstring_view line, ExecCommand& out, std::wstring& why) {
+bool Parse(std::wstring_view line, ExecCommand& out, std::wstring& why) {
     out = ExecCommand{};
     if (line.size() > kMaxText) {
         why = L"Command longer than " + std::to_wstring(kMaxText) + L" characters";
@@ -171,6 +170,15 @@ bool ParseExec(std::wstring_view line, ExecCommand& out, std::wstring& why) {
             return true;
     }
     return usage();
+}
+
+}  // namespace
+
+OutcomeOf<ExecCommand> ParseExec(std::wstring_view line) {
+    ExecCommand command;
+    std::wstring why;
+    if (!Parse(line, command, why)) return Outcome::Refused(std::move(why));
+    return command;
 }
 
 std::wstring ExecHelp() {

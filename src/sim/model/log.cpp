@@ -1,4 +1,4 @@
-#include "link/sim_log.h"
+#include "sim/model/log.h"
 
 #include "platform/text.h"
 

@@ -1,4 +1,4 @@
-#include "link/sim_state.h"
+#include "sim/model/state_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/aside.h"
+#include "platform/text.h"
 
 namespace vantel::link::sim {
 namespace {
@@ -159,6 +160,29 @@ bool SimStateFolder::Write(std::string_view text, std::string& why) {
 fs::path SimStateFolder::MoveAside(std::string& why) {
     const std::string aside = vantel::MoveAside(File().string());
     if (aside.empty()) why = Reason(errno);
+    return aside;
+}
+
+OutcomeOf<std::optional<std::string>> SimStateFolder::Read(std::uint64_t limit) const {
+    std::string text, why;
+    switch (Read(limit, text, why)) {
+        case ReadResult::Missing: return std::optional<std::string>();
+        case ReadResult::Ok: return std::optional<std::string>(std::move(text));
+        case ReadResult::Unusable: break;
+    }
+    return Outcome::Refused(FromUtf8(why));
+}
+
+Outcome SimStateFolder::Write(std::string_view text) {
+    std::string why;
+    if (Write(text, why)) return {};
+    return Outcome::Refused(FromUtf8(why));
+}
+
+OutcomeOf<fs::path> SimStateFolder::MoveAside() {
+    std::string why;
+    fs::path aside = MoveAside(why);
+    if (aside.empty()) return Outcome::Refused(FromUtf8(why));
     return aside;
 }
 

@@ -1,4 +1,4 @@
-#include "link/sim_model.h"
+#include "sim/model/model.h"
 
 #include <algorithm>
 #include <climits>
@@ -233,17 +233,17 @@ bool SimProgram::Define(ProgramDef def) {
     return true;
 }
 
-SimProgram::Refusal SimProgram::Select(std::wstring_view name, std::wstring_view startLine) {
-    if (m_state == ProgState::Active) return L"Program " + Name() + L" is running: stop it first";
-    if (name.size() > kMaxText || startLine.size() > kMaxText) return L"Program name too long";
+Outcome SimProgram::Select(std::wstring_view name, std::wstring_view startLine) {
+    if (m_state == ProgState::Active) return Outcome::Refused(L"Program " + Name() + L" is running: stop it first");
+    if (name.size() > kMaxText || startLine.size() > kMaxText) return Outcome::Refused(L"Program name too long");
     std::wstring up = Upper(name);
     if (up.rfind(L"/R1/", 0) == 0) up.erase(0, 4);
     const auto it = std::find_if(m_programs.begin(), m_programs.end(), [&](const ProgramDef& p) { return p.name == up; });
-    if (it == m_programs.end()) return L"Program '" + std::wstring(name) + L"' not found";
+    if (it == m_programs.end()) return Outcome::Refused(L"Program '" + std::wstring(name) + L"' not found");
     std::size_t line = 0;
     if (!startLine.empty()) {
         const auto n = ParseInt(startLine, 1, static_cast<std::int32_t>(it->lines.size()));
-        if (!n) return L"No line '" + std::wstring(startLine) + L"' in program " + it->name;
+        if (!n) return Outcome::Refused(L"No line '" + std::wstring(startLine) + L"' in program " + it->name);
         line = static_cast<std::size_t>(*n - 1);
     }
     m_selected = &*it;
@@ -254,19 +254,19 @@ SimProgram::Refusal SimProgram::Select(std::wstring_view name, std::wstring_view
     return {};
 }
 
-SimProgram::Refusal SimProgram::Start() {
+Outcome SimProgram::Start() {
     switch (m_state) {
-        case ProgState::Free: return L"No program selected";
+        case ProgState::Free: return Outcome::Refused(L"No program selected");
         case ProgState::Active: return {};  // already running: the key press changes nothing
-        case ProgState::Ended: return L"Program " + Name() + L" has ended: reset it first";
+        case ProgState::Ended: return Outcome::Refused(L"Program " + Name() + L" has ended: reset it first");
         case ProgState::Reset:
         case ProgState::Stopped: m_state = ProgState::Active; return {};
     }
     return {};
 }
 
-SimProgram::Refusal SimProgram::Halt() {
-    if (m_state != ProgState::Active) return L"No program running";
+Outcome SimProgram::Halt() {
+    if (m_state != ProgState::Active) return Outcome::Refused(L"No program running");
     m_state = ProgState::Stopped;
     if (m_waiting) {
         // The open question lapses with the stop and is asked again on the next start.
@@ -276,9 +276,9 @@ SimProgram::Refusal SimProgram::Halt() {
     return {};
 }
 
-SimProgram::Refusal SimProgram::Reset() {
-    if (m_state == ProgState::Free) return L"No program selected";
-    if (m_state == ProgState::Active) return L"Program " + Name() + L" is running: stop it first";
+Outcome SimProgram::Reset() {
+    if (m_state == ProgState::Free) return Outcome::Refused(L"No program selected");
+    if (m_state == ProgState::Active) return Outcome::Refused(L"Program " + Name() + L" is running: stop it first");
     m_state = ProgState::Reset;
     m_line = 0;
     m_waiting = false;
@@ -286,9 +286,9 @@ SimProgram::Refusal SimProgram::Reset() {
     return {};
 }
 
-SimProgram::Refusal SimProgram::Cancel(bool force) {
-    if (m_state == ProgState::Free) return L"No program selected";
-    if (m_state == ProgState::Active && !force) return L"Program " + Name() + L" is running: stop it first";
+Outcome SimProgram::Cancel(bool force) {
+    if (m_state == ProgState::Free) return Outcome::Refused(L"No program selected");
+    if (m_state == ProgState::Active && !force) return Outcome::Refused(L"Program " + Name() + L" is running: stop it first");
     m_selected = nullptr;
     m_state = ProgState::Free;
     m_line = 0;

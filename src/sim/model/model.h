@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "sim/outcome.h"
+
 namespace vantel::link::sim {
 
 // Longest name or value text the controller takes; longer input is refused, not cut.
@@ -119,16 +121,13 @@ class SimProgram {
 public:
     SimProgram();
 
-    // Why an operation was refused: empty when it was not.
-    using Refusal = std::wstring;
-
     // Adds a program, or replaces the one of that name; false while that one runs.
     bool Define(ProgramDef def);
-    Refusal Select(std::wstring_view name, std::wstring_view startLine);
-    Refusal Start();
-    Refusal Halt();  // stop key / stop with option: Active -> Stopped
-    Refusal Reset();
-    Refusal Cancel(bool force);
+    Outcome Select(std::wstring_view name, std::wstring_view startLine);
+    Outcome Start();
+    Outcome Halt();  // stop key / stop with option: Active -> Stopped
+    Outcome Reset();
+    Outcome Cancel(bool force);
 
     // What one step did.
     struct Step {

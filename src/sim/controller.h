@@ -1,6 +1,8 @@
 // The simulated controller behind the link: jobs, their results and the controller's own
-// events, on a clock that the caller supplies. Single-threaded; SimLink adds the worker
-// thread and the lock, tests drive it directly.
+// events, on a clock that the caller supplies. Single-threaded; SimLink (embedded.cpp) adds
+// the worker thread and the lock, tests drive it directly. Its members are defined by part:
+// engine/ (calls, jobs, routing, mailbox, events, watches), model/open_modules.cpp, and one
+// file per request family under requests/.
 #pragma once
 #include <array>
 #include <chrono>
@@ -16,42 +18,18 @@
 #include <vector>
 
 #include "link/plexa.h"
-#include "link/sim_code.h"
-#include "link/sim_exec.h"
-#include "link/sim_files.h"
-#include "link/sim_host.h"
-#include "link/sim_log.h"
-#include "link/sim_model.h"
+#include "sim/config.h"
+#include "sim/engine/job.h"
+#include "sim/engine/mailbox.h"
+#include "sim/engine/mouse.h"
+#include "sim/model/module_language.h"
+#include "sim/model/exec_language.h"
+#include "sim/model/files.h"
+#include "sim/model/host_folder.h"
+#include "sim/model/log.h"
+#include "sim/model/model.h"
 
 namespace vantel::link::sim {
-
-using Clock = std::chrono::steady_clock;
-
-struct SimConfig {
-    Clock::duration latency = std::chrono::milliseconds(20);
-    // Time per program line at $OV_PRO 100; 0 advances one line per tick.
-    Clock::duration step = std::chrono::milliseconds(200);
-    // Time between the 6D mouse's own readings while it is on, a stream for tests and
-    // demonstrations; 0 (the default): a reading at switch-on and one per move ("mouse" of
-    // EditExec), as a real mouse that nobody touches.
-    Clock::duration mousePeriod = Clock::duration::zero();
-    // Unread notifications kept over all handles, by count and by (estimated) bytes. Past either
-    // bound the oldest unread notification of a standing subscription is dropped (counted, and
-    // noted in the log); only when no subscription holds any, the oldest of all.
-    std::size_t mailboxCount = std::size_t{1} << 18;
-    std::size_t mailboxBytes = std::size_t{256} << 20;
-    // Time stamps: from the wall clock, or (when set) from this many milliseconds after
-    // 1970 plus one millisecond per stamp, so that scripted runs read the same every time.
-    std::optional<std::int64_t> fixedClockMs;
-    // The host folder DownLoad, UpLoad and WriteLogFile reach.
-    std::filesystem::path hostDir;
-    // When set, the file system is read from this folder at start and written back after
-    // every change; otherwise it lives in memory.
-    std::filesystem::path stateDir;
-};
-
-// Reads VANTEL_SIM_LATENCY_MS, VANTEL_SIM_STEP_MS, VANTEL_SIM_MOUSE_MS, VANTEL_SIM_CLOCK_MS.
-SimConfig ConfigFromEnvironment();
 
 class SimController {
 public:
@@ -88,46 +66,11 @@ public:
     std::size_t MailboxSize() const;
     // Estimated bytes of the unread notifications, and how many were dropped to keep them
     // within SimConfig's bounds.
-    std::size_t MailboxBytes() const { return m_mailBytes; }
-    std::uint64_t MailboxDropped() const { return m_mailDropped; }
+    std::size_t MailboxBytes() const { return m_mailbox.Bytes(); }
+    std::uint64_t MailboxDropped() const { return m_mailbox.Dropped(); }
 
 private:
-    // The 6D mouse's readings are no kind: they coalesce outside the mailbox (FetchMouse).
-    enum class Kind { Result, SyncMsg, AsyncMsg, SubMsg, Confirm, AsyncDialog, Answer, SyncDialog, Key, Progress };
 
-    struct Stamped {
-        std::uint64_t ticks;
-    };
-    // One out-value of a result call; a result with a list of them fills the call's out-values
-    // in order.
-    using Out = std::variant<std::int64_t, std::wstring, StringArray, BoolArray, ByteArray, DWordArray, Stamped>;
-
-    struct Payload {
-        Kind kind = Kind::Result;
-        std::int32_t ret = 1;
-        std::wstring text;
-        std::int32_t number = 0;
-        std::vector<Out> outs;
-        SimMessage msg;           // messages and dialogs
-        std::int16_t values[6] = {};  // [0]: key switch, answer, percent
-    };
-
-    struct Job {
-        std::int16_t handle = 0;
-        CallId call{};
-        Clock::time_point due;
-        std::vector<std::wstring> s;
-        std::vector<std::int64_t> n;
-        // The i-th text and number argument; missing ones read as empty.
-        std::wstring S(std::size_t i) const { return i < s.size() ? s[i] : std::wstring(); }
-        std::int64_t N(std::size_t i) const { return i < n.size() ? n[i] : 0; }
-        std::vector<StringArray> lists;
-        std::vector<BoolArray> flags;
-        ByteArray bytes;
-        int answer = -1;  // an answered "ask" of EditExec
-        std::wstring question;
-        std::vector<std::wstring> answers;
-    };
 
     enum class Watch { Variable, Interface, Volume, Item, Info, Code };
     struct Standing {
@@ -154,17 +97,6 @@ private:
         Clock::time_point next{};
     };
 
-    // One unread notification, in the order made.
-    struct Unread {
-        Payload p;
-        std::uint64_t seq = 0;
-        std::size_t bytes = 0;
-    };
-    struct Box {
-        std::deque<Unread> items;
-        bool stream = false;  // a standing subscription's: dropped first when over the bounds
-    };
-    using BoxIt = std::map<std::int16_t, Box>::iterator;
 
     std::int16_t NextHandle();
     std::uint32_t NextMessageHandle();
@@ -172,15 +104,6 @@ private:
     void PostRaw(std::int16_t h, int type);
     // Keeps p for the fetch call of its kind and posts the notification.
     void Deliver(std::int16_t h, int type, Payload p);
-    // Mailbox book-keeping: every unread notification enters through Keep and leaves through
-    // Unkeep or Forget, so that the count and bytes stay right.
-    void Keep(std::int16_t h, Payload&& p);
-    Payload Unkeep(BoxIt box, std::deque<Unread>::iterator it);
-    void Forget(std::int16_t h);
-    void ForgetAll();
-    // Drops one notification to make room: the oldest of a standing subscription, else the
-    // oldest of all. False when nothing is left to drop.
-    bool DropOldest();
     void Finish(std::int16_t h, std::int32_t ret, std::wstring text = {}, std::int32_t number = 0);
     void FinishWith(std::int16_t h, std::vector<Out> outs);
     // Ends the job with a synchronous message (type 1) that says why.
@@ -188,34 +111,41 @@ private:
                            MsgKind kind);
     bool StillLive(std::int16_t h) const;
 
-    void Complete(Job& job, Clock::time_point now);
+    void Complete(Job& job);
     void CompleteVariable(Job& job);
-    void CompleteProgram(Job& job, Clock::time_point now);
+    void CompleteProgram(Job& job);
     void CompleteMisc(Job& job);
     void CompleteExec(Job& job);
     void CompleteFiles(Job& job);
     void CompleteEditor(Job& job);
+    void CompleteVolumes(Job& job);
     void CompleteItems(Job& job);
+    void CreateItem(Job& job);
+    void CompleteItemExec(Job& job);
     void CompleteModuleCode(Job& job);
     void CompleteModuleInfo(Job& job);
     void CompleteMotion(Job& job);
     void CompleteLog(Job& job);
 
-    // File manager helpers (sim_fileman.cpp).
+    // Refusals, watches and the modules the requests work on (engine/watches.cpp, model/open_modules.cpp).
     void Refuse(std::int16_t h, CallId call, const std::wstring& why);
+    void Refuse(const Job& job, const std::wstring& why) { Refuse(job.handle, job.call, why); }
     void PostChanges();
     void Watching(std::int16_t h, CallId call, Watch watch, const std::wstring& target, std::uint32_t mask, std::int64_t flags);
     SimItem* Module(const std::wstring& path, std::wstring& full);
+    // An item by its full path, else a module by name.
+    SimItem* FindItem(const std::wstring& path, std::wstring& full);
     // A module (part 1: its data list) that may be edited now; else why not.
-    SimItem* EditableModule(const std::wstring& name, std::int64_t part, std::wstring& full, std::wstring& why);
-    std::optional<std::wstring> Analyse(const std::wstring& full, SimItem& item);
+    OutcomeOf<SimItem*> EditableModule(const std::wstring& name, std::int64_t part, std::wstring& full);
+    // Refused when the module holds errors (or no code): the count and the first.
+    Outcome Analyse(const std::wstring& full, SimItem& item);
     OpenCode* Code(std::int64_t handle);
     bool EditLines(OpenCode& code, std::uint32_t mask);
     bool OpenForEdit(const std::wstring& full) const;
     // 0 closed, 1 open to edit, 2 open to view only.
     std::int32_t OpenMode(const std::wstring& full) const;
-    // Why an item (or a folder with what is below it) cannot go away now; empty when it can.
-    std::wstring InUse(const std::wstring& full) const;
+    // Refused when an item (or a folder with what is below it) cannot go away now.
+    Outcome MayRemove(const std::wstring& full) const;
     std::wstring ListDir(const std::wstring& path, const std::wstring& pattern);
     ProgramDef ProgramFrom(const std::wstring& name, const SimItem& module) const;
     std::wstring ActiveModule() const;
@@ -244,7 +174,8 @@ private:
     void StepProgram();
     void ReleaseRun();
     void RemoveHaltMessage();
-    std::wstring StartRefusal() const;
+    // Whether the controller lets a program start now (the program itself aside).
+    Outcome MayStart() const;
     void StartMouse();
     void StopMouse();
     // A reading of the mouse that is on: it becomes the latest and is posted.
@@ -284,13 +215,7 @@ private:
     std::map<std::int16_t, Standing> m_standing;
     std::map<std::int16_t, std::uint32_t> m_asking;  // EditExec jobs waiting for SyncAnswer
     std::map<std::int16_t, Job> m_askJobs;
-    std::map<std::int16_t, Box> m_mailbox;
-    std::set<std::int16_t> m_streamBoxes;  // boxes with stream set that hold something
-    std::size_t m_mailCount = 0;
-    std::size_t m_mailBytes = 0;
-    std::uint64_t m_mailSeq = 0;
-    std::uint64_t m_mailDropped = 0;
-    bool m_dropping = false;  // in a run of drops, logged at its start
+    Mailbox m_mailbox;
 
     std::int16_t m_runHandle = 0;  // the job that started the running program
     std::uint32_t m_programDialog = 0;
@@ -300,19 +225,7 @@ private:
     bool m_stopHeld = false;
     std::uint32_t m_haltMessage = 0;
 
-    // The 6D mouse's readings coalesce instead of queueing: while it is on every fetch on its
-    // handle gets the latest reading. After switch-off the last reading stays for as many
-    // fetches as notifications were posted and not yet fetched, then goes.
-    std::int16_t m_mouseHandle = 0;
-    Clock::time_point m_nextMouse{};
-    std::uint32_t m_mouseCount = 0;
-    std::array<std::int16_t, 6> m_mouseReading{};
-    std::uint32_t m_mouseUnread = 0;
-    struct MouseLeft {
-        std::array<std::int16_t, 6> reading{};
-        std::uint32_t unread = 0;
-    };
-    std::map<std::int16_t, MouseLeft> m_mouseLeft;  // by the handle of a mouse switched off
+    Mouse m_mouse;
 
     bool m_powered = true;
     bool m_startDisabled = false;

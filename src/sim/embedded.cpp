@@ -2,11 +2,11 @@
 // that completes jobs and advances the program. A call from the user-interface thread only
 // queues work and never waits for the worker.
 #include <condition_variable>
-#include <cstdlib>
 #include <mutex>
 #include <thread>
 
-#include "link/embedded_link.h"
+#include "sim/embedded.h"
+#include "sim/controller.h"
 #include "platform/winmsg.h"
 
 namespace vantel::link {
@@ -76,12 +76,8 @@ private:
 }  // namespace
 
 int DefaultLatencyMs() {
-    if (const char* env = std::getenv("VANTEL_SIM_LATENCY_MS")) {
-        char* end = nullptr;
-        const long v = std::strtol(env, &end, 10);
-        if (end != env && v >= 0 && v <= 60000) return static_cast<int>(v);
-    }
-    return 20;
+    return static_cast<int>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(sim::ConfigFromEnvironment().latency).count());
 }
 
 std::unique_ptr<ILinkBackend> MakeEmbeddedLink(int latencyMs) {

@@ -10,8 +10,11 @@
 #pragma once
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
+
+#include "sim/outcome.h"
 
 namespace vantel::link::sim {
 
@@ -24,19 +27,23 @@ public:
     explicit SimStateFolder(std::filesystem::path dir) : m_dir(std::move(dir)) {}
     std::filesystem::path File() const { return m_dir / "filesystem.state"; }
 
-    enum class ReadResult { Missing, Ok, Unusable };
-    // Missing: no state file yet (nor perhaps the folder). Unusable: something is there but
-    // cannot be read, is no regular file or holds more than limit bytes; why says which.
-    ReadResult Read(std::uint64_t limit, std::string& text, std::string& why) const;
+    // The saved text; nothing when there is no state file yet (nor perhaps the folder).
+    // Refused when something is there but cannot be read, is no regular file or holds more
+    // than limit bytes.
+    OutcomeOf<std::optional<std::string>> Read(std::uint64_t limit) const;
 
-    // False with a reason in why; the state file is then as it was.
-    bool Write(std::string_view text, std::string& why);
+    // When refused, the state file is as it was.
+    Outcome Write(std::string_view text);
 
-    // Moves what is at File() aside (see platform/aside.h): its new name, or empty with a
-    // reason in why.
-    std::filesystem::path MoveAside(std::string& why);
+    // Moves what is at File() aside (see platform/aside.h): its new name.
+    OutcomeOf<std::filesystem::path> MoveAside();
 
 private:
+    enum class ReadResult { Missing, Ok, Unusable };
+    ReadResult Read(std::uint64_t limit, std::string& text, std::string& why) const;
+    bool Write(std::string_view text, std::string& why);
+    std::filesystem::path MoveAside(std::string& why);
+
     std::filesystem::path m_dir;
 };
 

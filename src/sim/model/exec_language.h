@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "sim/outcome.h"
+
 namespace vantel::link::sim {
 
 enum class ExecVerb {
@@ -32,7 +34,7 @@ struct ExecCommand {
 inline constexpr std::size_t kMaxAnswers = 5;
 
 // Reads one command; false with a reason (for the controller message) when it cannot.
-bool ParseExec(std::wstring_view line, ExecCommand& out, std::wstring& why);
+OutcomeOf<ExecCommand> ParseExec(std::wstring_view line);
 
 // One line per command, for "help".
 std::wstring ExecHelp();

@@ -13,6 +13,8 @@
 #include <utility>
 #include <vector>
 
+#include "sim/outcome.h"
+
 namespace vantel::link::sim {
 
 inline constexpr std::size_t kHostMaxPath = 1024;           // characters, as typed
@@ -20,25 +22,24 @@ inline constexpr std::uint64_t kHostMaxRead = 64ull << 20;  // bytes; a larger f
 
 class SimHostFolder {
 public:
-    // VANTEL_SIM_HOST_DIR when set and not empty; otherwise $XDG_DATA_HOME/vantel/host (an
-    // absolute XDG_DATA_HOME only), else $HOME/.local/share/vantel/host.
+    // The configured folder (DefaultHostDir in sim/config.h).
     static std::filesystem::path DefaultRoot();
 
     explicit SimHostFolder(std::filesystem::path root) : m_root(std::move(root)) {}
     const std::filesystem::path& Root() const { return m_root; }
 
     // rel: relative to the root, '/' or '\\' between names, UTF-16 (surrogate pairs) or UTF-32.
-    // Each call returns false with a short English reason in why when the path is refused or
-    // the operation fails; out is left alone then. Nothing outside the root is touched.
-    bool Read(std::wstring_view rel, std::vector<std::uint8_t>& out, std::string& why) const;
+    // Each call is refused with a short English reason when the path is refused or the
+    // operation fails; out is left alone then. Nothing outside the root is touched.
+    Outcome Read(std::wstring_view rel, std::vector<std::uint8_t>& out) const;
 
     // The whole file goes to a temporary file next to it and is renamed into place, so a
     // reader never sees half of it. The root and missing folders below it are created (0700),
     // files are 0600. Without overwrite an existing file is kept and the call fails.
-    bool Write(std::wstring_view rel, std::span<const std::uint8_t> bytes, bool overwrite, std::string& why);
+    Outcome Write(std::wstring_view rel, std::span<const std::uint8_t> bytes, bool overwrite);
 
     // Creates the file (and folders) when missing.
-    bool Append(std::wstring_view rel, std::span<const std::uint8_t> bytes, std::string& why);
+    Outcome Append(std::wstring_view rel, std::span<const std::uint8_t> bytes);
 
 private:
     std::filesystem::path m_root;

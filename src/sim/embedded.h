@@ -1,10 +1,11 @@
-// The link the console starts with: the simulated controller (sim_controller.h), which
-// answers every request a little later from a thread of its own, as a real link would.
+// The one seam between the simulated controller and the rest: the executables get a link
+// backend here. The simulator's internals stay behind it (sim/controller.h is for its
+// own library and its tests).
 #pragma once
 #include <memory>
 
 #include "link/plexa.h"
-#include "link/sim_controller.h"
+#include "sim/config.h"
 
 namespace vantel::link {
 
@@ -12,7 +13,8 @@ namespace vantel::link {
 int DefaultLatencyMs();
 
 // The simulated controller, configured from the environment (sim::ConfigFromEnvironment)
-// with this latency.
+// with this latency. It answers every request a little later from a thread of its own, as a
+// real link would.
 std::unique_ptr<ILinkBackend> MakeEmbeddedLink(int latencyMs = DefaultLatencyMs());
 
 // The simulated controller with every setting given.

@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "sim/outcome.h"
+
 namespace vantel::link::sim {
 
 // The link's EItemType numbering in the simulator.
@@ -47,6 +49,9 @@ inline constexpr std::uint32_t kCodeBits = kWritten | kInserted | kDeleted | kCh
 }  // namespace change
 
 struct SimItem {
+    // A new item of the operator's, stamped created, modified and accessed at stamp.
+    static std::unique_ptr<SimItem> Make(std::wstring name, ItemType type, std::uint64_t stamp);
+
     std::wstring name;  // as spelt when created
     ItemType type = ItemType::File;
     std::vector<std::wstring> lines;  // Module, Data
@@ -78,6 +83,8 @@ struct SimPath {
     std::wstring Text() const;        // canonical upper-case full name
 };
 std::optional<SimPath> ParsePath(std::wstring_view text);
+// A name an item may have: not empty, no separators, wildcards, colons or control characters.
+bool ValidItemName(std::wstring_view name);
 
 // Item content as bytes: text items as UTF-8 lines, each ended by '\n'.
 std::vector<std::uint8_t> ContentBytes(const SimItem& item);
@@ -104,8 +111,7 @@ public:
     // Volumes with the sample modules; stamp is the creation time given to them.
     explicit SimFileSystem(std::uint64_t stamp);
 
-    // Failures leave a reason in Why() (for the controller message) and change nothing.
-    const std::wstring& Why() const { return m_why; }
+    // A refusal says why (for the controller message) and changes nothing.
 
     SimVolume* Volume(std::wstring_view name);
     std::vector<const SimVolume*> Volumes() const;
@@ -116,29 +122,29 @@ public:
     // The folder that would hold p, or nothing.
     SimItem* Parent(const SimPath& p);
 
-    SimItem* Create(std::wstring_view path, ItemType type, std::uint64_t stamp, bool replace);
-    bool Destroy(std::wstring_view path, bool recursive);
-    bool Rename(std::wstring_view path, std::wstring_view newName, std::uint64_t stamp);
-    bool Copy(std::wstring_view from, std::wstring_view to, bool replace, std::uint64_t stamp);
-    bool Move(std::wstring_view from, std::wstring_view to, bool replace, std::uint64_t stamp);
+    OutcomeOf<SimItem*> Create(std::wstring_view path, ItemType type, std::uint64_t stamp, bool replace);
+    Outcome Destroy(std::wstring_view path, bool recursive);
+    Outcome Rename(std::wstring_view path, std::wstring_view newName, std::uint64_t stamp);
+    Outcome Copy(std::wstring_view from, std::wstring_view to, bool replace, std::uint64_t stamp);
+    Outcome Move(std::wstring_view from, std::wstring_view to, bool replace, std::uint64_t stamp);
     // Writes a whole item, creating it when missing.
-    bool Write(std::wstring_view path, std::span<const std::uint8_t> bytes, bool replace, std::uint64_t stamp);
-    bool Format(std::wstring_view volume, std::wstring_view label);
-    bool SetLabel(std::wstring_view volume, std::wstring_view label);
+    Outcome Write(std::wstring_view path, std::span<const std::uint8_t> bytes, bool replace, std::uint64_t stamp);
+    Outcome Format(std::wstring_view volume, std::wstring_view label);
+    Outcome SetLabel(std::wstring_view volume, std::wstring_view label);
 
     // Records a change of an item (its canonical name) for the watches.
     void Touch(const std::wstring& path, std::uint32_t mask);
     std::vector<Event> TakeEvents();
 
     // Refuses changes to read-only and system items.
-    bool Writable(const SimItem& item, std::wstring_view path);
+    Outcome Writable(const SimItem& item, std::wstring_view path);
     // Checks the volume has room for growing by delta bytes.
-    bool Room(const SimPath& p, std::int64_t delta);
+    Outcome Room(const SimPath& p, std::int64_t delta);
 
     // The full name of every item whose name (without folder) or module name matches name.
     std::vector<std::wstring> Search(std::wstring_view name) const;
 
-    bool Fail(std::wstring why);
+    static Outcome Fail(std::wstring why) { return Outcome::Refused(std::move(why)); }
 
     // The whole file system as text (UTF-8, one line per volume and item, contents counted in
     // bytes), and back. Load replaces everything, or changes nothing and returns false when
@@ -150,12 +156,11 @@ public:
     std::uint64_t StateLimit() const;
 
 private:
-    SimItem* Insert(const SimPath& p, std::unique_ptr<SimItem> item, bool replace);
+    OutcomeOf<SimItem*> Insert(const SimPath& p, std::unique_ptr<SimItem> item, bool replace);
     std::unique_ptr<SimItem> Detach(const SimPath& p);
 
     std::vector<std::unique_ptr<SimVolume>> m_volumes;
     std::vector<Event> m_events;
-    std::wstring m_why;
 };
 
 // Size in bytes of an item and everything below it.

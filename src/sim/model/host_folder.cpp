@@ -1,6 +1,8 @@
-#include "link/sim_host.h"
+#include "sim/model/host_folder.h"
 
 #include "platform/text.h"
+#include "sim/config.h"
+#include "sim/model/files.h"
 
 #include <fcntl.h>
 #include <pwd.h>
@@ -210,30 +212,14 @@ int Publish(int dir, const std::string& temp, const std::string& name, bool over
 
 }  // namespace
 
-fs::path SimHostFolder::DefaultRoot() {
-    if (const char* dir = std::getenv("VANTEL_SIM_HOST_DIR"); dir && *dir) return dir;
-    // A relative XDG_DATA_HOME is invalid and to be ignored, as the base directory rules say.
-    if (const char* data = std::getenv("XDG_DATA_HOME"); data && *data == '/')
-        return fs::path(data) / "vantel" / "host";
-    fs::path home;
-    if (const char* env = std::getenv("HOME"); env && *env) {
-        home = env;
-    } else {
-        // No HOME (started as a service): the account's own home.
-        struct passwd pw {};
-        struct passwd* found = nullptr;
-        std::vector<char> buf(16384);
-        if (::getpwuid_r(::getuid(), &pw, buf.data(), buf.size(), &found) == 0 && found && pw.pw_dir)
-            home = pw.pw_dir;
-    }
-    if (home.empty()) return fs::path("vantel-host");
-    return home / ".local" / "share" / "vantel" / "host";
-}
+fs::path SimHostFolder::DefaultRoot() { return DefaultHostDir(); }
 
-bool SimHostFolder::Read(std::wstring_view rel, std::vector<std::uint8_t>& out, std::string& why) const {
+namespace {
+
+bool ReadFile(const fs::path& root, std::wstring_view rel, std::vector<std::uint8_t>& out, std::string& why) {
     HostPath path;
     Fd dir;
-    if (!Parse(rel, path, why) || !Walk(m_root, path, false, dir, why)) return false;
+    if (!Parse(rel, path, why) || !Walk(root, path, false, dir, why)) return false;
     const Fd file = OpenFile(dir.Get(), path.name, O_RDONLY);
     if (!file.Valid()) return Fail(why, Reason(errno));
     struct stat st {};
@@ -261,11 +247,11 @@ bool SimHostFolder::Read(std::wstring_view rel, std::vector<std::uint8_t>& out, 
     return true;
 }
 
-bool SimHostFolder::Write(std::wstring_view rel, std::span<const std::uint8_t> bytes, bool overwrite,
-                          std::string& why) {
+bool WriteFile(const fs::path& root, std::wstring_view rel, std::span<const std::uint8_t> bytes, bool overwrite,
+               std::string& why) {
     HostPath path;
     Fd dir;
-    if (!Parse(rel, path, why) || !Walk(m_root, path, true, dir, why)) return false;
+    if (!Parse(rel, path, why) || !Walk(root, path, true, dir, why)) return false;
 
     // Refuse early what the rename would replace wrongly; a link is never written through,
     // the rename would only replace the link itself.
@@ -293,10 +279,10 @@ bool SimHostFolder::Write(std::wstring_view rel, std::span<const std::uint8_t> b
     return true;
 }
 
-bool SimHostFolder::Append(std::wstring_view rel, std::span<const std::uint8_t> bytes, std::string& why) {
+bool AppendFile(const fs::path& root, std::wstring_view rel, std::span<const std::uint8_t> bytes, std::string& why) {
     HostPath path;
     Fd dir;
-    if (!Parse(rel, path, why) || !Walk(m_root, path, true, dir, why)) return false;
+    if (!Parse(rel, path, why) || !Walk(root, path, true, dir, why)) return false;
     Fd file = OpenFile(dir.Get(), path.name, O_WRONLY | O_APPEND | O_CREAT);
     // ENXIO: a FIFO nobody reads.
     if (!file.Valid()) return Fail(why, errno == ENXIO ? "not a regular file" : Reason(errno));
@@ -306,6 +292,29 @@ bool SimHostFolder::Append(std::wstring_view rel, std::span<const std::uint8_t> 
     if (const int closed = file.Close(); !err) err = closed;
     if (err) return Fail(why, Reason(err));
     return true;
+}
+
+// The reasons above are short English texts, from the C library's messages among them.
+Outcome Said(bool done, const std::string& why) { return done ? Outcome() : Outcome::Refused(TextFromBytes(why)); }
+
+}  // namespace
+
+Outcome SimHostFolder::Read(std::wstring_view rel, std::vector<std::uint8_t>& out) const {
+    std::string why;
+    const bool done = ReadFile(m_root, rel, out, why);
+    return Said(done, why);
+}
+
+Outcome SimHostFolder::Write(std::wstring_view rel, std::span<const std::uint8_t> bytes, bool overwrite) {
+    std::string why;
+    const bool done = WriteFile(m_root, rel, bytes, overwrite, why);
+    return Said(done, why);
+}
+
+Outcome SimHostFolder::Append(std::wstring_view rel, std::span<const std::uint8_t> bytes) {
+    std::string why;
+    const bool done = AppendFile(m_root, rel, bytes, why);
+    return Said(done, why);
 }
 
 }  // namespace vantel::link::sim
