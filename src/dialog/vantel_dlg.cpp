@@ -23,7 +23,6 @@
 #include <wx/statusbr.h>
 #include <wx/utils.h>
 
-#include "app/startup.h"
 #include "commands/catalogue.h"
 #include "dialog/journal_wnd.h"
 #include "dialog/layout.h"
@@ -38,6 +37,7 @@
 #include "platform/command_socket.h"
 #include "platform/registry.h"
 #include "platform/text.h"
+#include "platform/version.h"
 #include "platform/winmsg.h"
 
 namespace vantel {
