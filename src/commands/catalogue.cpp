@@ -60,19 +60,8 @@ const std::vector<CommandRow>& Catalogue() {
     return rows;
 }
 
-const CommandRow* FindCommand(int id) {
-    if (id == 0) return nullptr;
-    for (const CommandRow& row : Catalogue()) {
-        if (row.id == id && row.kind != RowKind::Separator && row.kind != RowKind::Submenu) return &row;
-    }
-    return nullptr;
-}
+const CommandRow* FindCommand(int id) { return FindCommand(Catalogue(), id); }
 
-const CommandRow* SlotOwner(int slot) {
-    for (const CommandRow& row : Catalogue()) {
-        if (row.slot == slot && (row.result != nullptr || row.use == SlotUse::Acknowledge)) return &row;
-    }
-    return nullptr;
-}
+const CommandRow* SlotOwner(int slot) { return SlotOwner(Catalogue(), slot); }
 
 }  // namespace vantel

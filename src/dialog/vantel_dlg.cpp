@@ -98,7 +98,7 @@ wxIcon VantelIcon(int size) {
 CVantelDlg::CVantelDlg(CRegPair& appPair, std::unique_ptr<link::ILinkBackend> link, wxWindow* parent)
     : wxFrame(parent, wxID_ANY, wxString(kMainTitle.data(), kMainTitle.size()), wxDefaultPosition, wxDefaultSize,
               wxCAPTION | wxSYSTEM_MENU | wxMINIMIZE_BOX | wxCLOSE_BOX) {
-    m_console = std::make_unique<CConsole>(*this, std::move(link), appPair);
+    m_console = std::make_unique<CConsole>(*this, std::move(link), appPair, Catalogue());
     wxIconBundle icons;
     icons.AddIcon(VantelIcon(32));
     icons.AddIcon(VantelIcon(16));

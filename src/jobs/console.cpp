@@ -1,6 +1,5 @@
 #include "jobs/console.h"
 
-#include "commands/catalogue.h"
 #include "jobs/convert.h"
 #include "jobs/messages.h"
 #include "link/trace_link.h"
@@ -60,8 +59,10 @@ private:
     CConsole& m_console;
 };
 
-CConsole::CConsole(ISurface& surface, std::unique_ptr<link::ILinkBackend> link, CRegPair& appPair)
+CConsole::CConsole(ISurface& surface, std::unique_ptr<link::ILinkBackend> link, CRegPair& appPair,
+                   CommandRows rows)
     : m_surface(surface),
+      m_rows(rows),
       m_link(link::MakeObservedLink(std::move(link), [this](link::CallId id, std::span<const link::LinkArg> args,
                                                              std::int32_t ret) { OnLinkCall(id, args, ret); })),
       m_appPair(appPair) {}
@@ -183,7 +184,7 @@ std::vector<PendingJob> CConsole::PendingJobs() const {
             job.id = o.id;
             job.path = o.path;
             job.ageMs = NowMs() - o.started;
-        } else if (const CommandRow* row = SlotOwner(slotNumber >= kShowTableSlotBase ? kShowTable : slotNumber)) {
+        } else if (const CommandRow* row = SlotOwner(m_rows, slotNumber >= kShowTableSlotBase ? kShowTable : slotNumber)) {
             job.id = row->id;
             job.path = PlainPath(row->path);
         }
@@ -244,7 +245,7 @@ void CConsole::Start(HWND window) {
 bool CConsole::SaveHistories() { return vantel::SaveHistories(m_appPair, m_fields); }
 
 bool CConsole::Command(int id) {
-    const CommandRow* row = FindCommand(id);
+    const CommandRow* row = FindCommand(m_rows, id);
     if (row == nullptr) return false;
     const bool hasSlot = row->slot >= 0 && row->slot < kSlotCount;
     Context context(row->direct != nullptr ? JournalKind::Direct : JournalKind::Request);
@@ -309,9 +310,9 @@ bool CConsole::Divertible(const Notification& n) const {
     if (n.lParam != 0) return true;
     const auto h = static_cast<std::int16_t>(static_cast<std::uint16_t>(n.wParam & 0xFFFF));
     bool usersJob = false;
-    EachBusySlot([&usersJob, h](int slotNumber, std::int16_t held) {
+    EachBusySlot([this, &usersJob, h](int slotNumber, std::int16_t held) {
         if (held != h) return false;
-        const CommandRow* row = slotNumber >= kShowTableSlotBase ? nullptr : SlotOwner(slotNumber);
+        const CommandRow* row = slotNumber >= kShowTableSlotBase ? nullptr : SlotOwner(m_rows, slotNumber);
         usersJob = row == nullptr || row->use == SlotUse::Clear;
         return usersJob;
     });
@@ -431,10 +432,10 @@ void CConsole::Dispatch(WPARAM wParam, LPARAM lParam) {
 void CConsole::OnResult(std::int16_t h) {
     if (h != 0) {
         for (std::int16_t& entry : m_slots.showTable) {
-            if (entry == h) return RunResultRow(SlotOwner(kShowTable), entry, h);
+            if (entry == h) return RunResultRow(SlotOwner(m_rows, kShowTable), entry, h);
         }
         for (const std::uint8_t s : kResultSearchOrder) {
-            if (m_slots.block[s] == h) return RunResultRow(SlotOwner(s), m_slots.block[s], h);
+            if (m_slots.block[s] == h) return RunResultRow(SlotOwner(m_rows, s), m_slots.block[s], h);
         }
     }
     m_link.CmdAbort(h);
