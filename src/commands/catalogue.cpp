@@ -1,6 +1,5 @@
 #include "commands/catalogue.h"
 
-#include <array>
 
 namespace vantel {
 
@@ -21,13 +20,13 @@ std::span<const CommandRow> HiddenRows();
 
 namespace {
 
-constexpr std::array<std::wstring_view, 10> kTopLevelMenus = {
+constexpr std::wstring_view kTopLevelMenus[] = {
     L"Ini&t", L"Diver&ses", L"&Variablen", L"&Datei", L"&Programm",
     L"&Editor", L"&Install", L"&Move", L"&FileManager", L"&Log",
 };
 
 // Groups in menu-bar order; each contributes its rows. The hidden commands have no menu.
-constexpr std::array<GroupRowsFn, 13> kGroups = {
+constexpr GroupRowsFn kGroups[] = {
     InitMiscRows,
     VariableRows,
     FileRows,
