@@ -25,27 +25,27 @@ constexpr std::wstring_view kTopLevelMenus[] = {
     L"&Editor", L"&Install", L"&Move", L"&FileManager", L"&Log",
 };
 
-// Groups in menu-bar order; each contributes its rows. The hidden commands have no menu.
-constexpr GroupRowsFn kGroups[] = {
-    InitMiscRows,
-    VariableRows,
-    FileRows,
-    ProgramRows,
-    EditorRows,
-    MotionRows,
-    VolumeRows,
-    ItemRows,
-    ItemExecRows,
-    ModuleCodeRows,
-    ModuleInfoRows,
-    LogRows,
-    HiddenRows,
+// Groups in menu-bar order, each named after its file; the hidden commands have no menu.
+constexpr CommandGroup kGroups[] = {
+    {"init_misc",   InitMiscRows},
+    {"variables",   VariableRows},
+    {"files",       FileRows},
+    {"program",     ProgramRows},
+    {"editor",      EditorRows},
+    {"motion",      MotionRows},
+    {"volumes",     VolumeRows},
+    {"items",       ItemRows},
+    {"item_exec",   ItemExecRows},
+    {"module_code", ModuleCodeRows},
+    {"module_info", ModuleInfoRows},
+    {"log",         LogRows},
+    {"hidden",      HiddenRows},
 };
 
 std::vector<CommandRow> Build() {
     std::vector<CommandRow> rows;
-    for (GroupRowsFn group : kGroups) {
-        for (const CommandRow& row : group()) rows.push_back(row);
+    for (const CommandGroup& group : kGroups) {
+        for (const CommandRow& row : group.rows()) rows.push_back(row);
     }
     return rows;
 }
@@ -53,6 +53,8 @@ std::vector<CommandRow> Build() {
 }  // namespace
 
 std::span<const std::wstring_view> TopLevelMenus() { return kTopLevelMenus; }
+
+std::span<const CommandGroup> Groups() { return kGroups; }
 
 const std::vector<CommandRow>& Catalogue() {
     static const std::vector<CommandRow> rows = Build();

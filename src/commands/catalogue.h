@@ -35,5 +35,12 @@ const CommandRow* SlotOwner(int slot);
 
 // The rows of one menu group, defined in the group's own file and listed in catalogue.cpp.
 using GroupRowsFn = std::span<const CommandRow> (*)();
+struct CommandGroup {
+    std::string_view name;  // its file under commands/, without ".cpp"
+    GroupRowsFn rows;
+};
+
+// The groups in menu-bar order.
+std::span<const CommandGroup> Groups();
 
 }  // namespace vantel
