@@ -1,14 +1,33 @@
 // The command catalogue: every menu item, panel button and hidden command is one row.
-// The menu bar, the command routing and the dispatcher's result rows are all read from
-// these rows, so a command is written once.
+// The menu bar, the command routing, the dispatcher's result rows and the every-command
+// scenario script are all read from these rows, so a command is written once.
 //
-// How to add a command:
-//   1. add its row to the table of its menu group (commands/<group>.cpp), in menu order
-//      (a new group: one line in catalogue.cpp's group list);
-//   2. give it a request function (or a direct function) and, when it has a slot, a result
-//      function for the slot's first row;
-//   3. a new link call goes into link/plexa_calls.def.
-// The catalogue test walks every row: ids unique, slots in range, menus present.
+// Adding a request with its command, every step:
+//   1. link/plexa_calls.def: the request's line and its result call's line, in the
+//      family they belong to. CPlexa, the tracing wrapper and the scripted link follow.
+//   2. The simulated controller answers it: in link/sim_controller.cpp, the call's case in
+//      SimController::Complete, routing it to its family's handler, and the answer in that
+//      handler (what it checks, what the result call delivers).
+//   3. docs/simulator.md: the call's row in the table of what the simulator answers.
+//   4. jobs/slots.h: the slot's name at the end of slot::, before Count (its number is
+//      fixed from then on), and its place in kResultSearchOrder (the static_assert below
+//      it fails until every used slot is there once).
+//   5. commands/<group>.cpp: the row, in menu order, e.g.
+//        Item(id, L"&Menu/&Text", slot::Name, Request<&P::Call, Text<1>, Short<2>>,
+//             FixedResult<L"Call o.k.", &P::CallResult>),
+//      with the field readers of commands/fields.h and one of the result shapes of
+//      commands/rows.h; a result shown otherwise gets a function beside the table. A
+//      command answered at once is a Direct row and needs no slot (skip step 4). A new
+//      menu group is a new file and one line in catalogue.cpp's kGroups; a new top-level
+//      menu also a word in kTopLevelMenus.
+//   6. tests/batch/sim_every_command.out: the every-command script picks the new command
+//      by itself; its expected output is rewritten by running the script with --update
+//      (vantel-batch --expect tests/batch/sim_every_command.out --update
+//      build/default/tests/generated_batch/sim_every_command.vbs) and read before it is
+//      committed.
+// Each group's table is checked when compiled (ids, slots, request and result only with a
+// slot); the catalogue test checks the rows together (ids unique, menus present, one
+// result row a slot).
 #pragma once
 #include <cstdint>
 #include <span>
