@@ -36,43 +36,6 @@ void ParseCommandLine(const std::vector<std::wstring>& args, CVantelCmdLine& cmd
     }
 }
 
-void ReadVersionInfo(const std::wstring& exePath, std::wstring& internalName, std::wstring& fileVersion) {
-    internalName.clear();
-    fileVersion.clear();
-    DWORD handle = 0;
-    const DWORD size = GetFileVersionInfoSizeW(exePath.c_str(), &handle);
-    if (size == 0) return;
-    std::vector<unsigned char> block(size);
-    if (!GetFileVersionInfoW(exePath.c_str(), handle, size, block.data())) return;
-
-    struct LangAndCodePage {
-        WORD language;
-        WORD codePage;
-    };
-    void* value = nullptr;
-    UINT len = 0;
-    if (!VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation", &value, &len) || len == 0) return;
-    const auto* translation = static_cast<const LangAndCodePage*>(value);
-
-    const auto query = [&](const wchar_t* name, std::wstring& out) {
-        const std::wstring path =
-            fmt::format(L"\\StringFileInfo\\{:04X}{:04X}\\{}", translation->language, translation->codePage, name);
-        void* text = nullptr;
-        UINT textLen = 0;
-        if (VerQueryValueW(block.data(), path.c_str(), &text, &textLen)) {
-            out.assign(static_cast<const wchar_t*>(text), textLen);
-        }
-    };
-    query(L"InternalName", internalName);
-    query(L"FileVersion", fileVersion);
-}
-
-void ReadVersionInfo(std::wstring& internalName, std::wstring& fileVersion) {
-    wchar_t path[1024];
-    const DWORD n = GetModuleFileNameW(nullptr, path, 1024);
-    ReadVersionInfo(std::wstring(path, n), internalName, fileVersion);
-}
-
 std::wstring IStartupHost::ExecutablePath() {
     wchar_t path[1024];
     const DWORD n = GetModuleFileNameW(nullptr, path, 1024);

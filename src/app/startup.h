@@ -22,11 +22,6 @@ public:
 // The framework's ParseCommandLine: every argument after the program name, in order.
 void ParseCommandLine(const std::vector<std::wstring>& args, CVantelCmdLine& cmdLine);
 
-// The two version strings of the executable at path (default: the running one); each
-// empty when it cannot be read.
-void ReadVersionInfo(std::wstring& internalName, std::wstring& fileVersion);
-void ReadVersionInfo(const std::wstring& exePath, std::wstring& internalName, std::wstring& fileVersion);
-
 // What start-up needs from its surroundings.
 class IStartupHost {
 public:

@@ -23,7 +23,7 @@ public:
         dlg->DoModal();
         SetTerminationTarget(0, 0);
         m_app.SetTopWindow(nullptr);
-        delete dlg;
+        dlg->Destroy();
     }
 
 private:

@@ -16,6 +16,7 @@
 #include "batch/check.h"
 #include "batch/runner.h"
 #include "platform/registry.h"
+#include "platform/version.h"
 #include "platform/text.h"
 #include "script/script.h"
 

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdlib>
 
+#include "commands/catalogue.h"
 #include "jobs/messages.h"
 #include "sim/embedded.h"
 #include "link/trace_link.h"
@@ -39,7 +40,7 @@ Runner::Runner(const Options& options, std::ostream& out)
     if (options.trace) {
         backend = link::MakeTraceLink(std::move(backend), [this](std::string_view line) { m_out.Line(line); });
     }
-    m_console = std::make_unique<CConsole>(m_surface, std::move(backend), m_appPair);
+    m_console = std::make_unique<CConsole>(m_surface, std::move(backend), m_appPair, Catalogue());
     m_surface.Attach(*m_console);
     m_window = CreatePostTarget([this](UINT msg, WPARAM wParam, LPARAM lParam) {
         {

@@ -1,6 +1,5 @@
 #include "commands/catalogue.h"
 
-#include <array>
 
 namespace vantel {
 
@@ -21,32 +20,32 @@ std::span<const CommandRow> HiddenRows();
 
 namespace {
 
-constexpr std::array<std::wstring_view, 10> kTopLevelMenus = {
+constexpr std::wstring_view kTopLevelMenus[] = {
     L"Ini&t", L"Diver&ses", L"&Variablen", L"&Datei", L"&Programm",
     L"&Editor", L"&Install", L"&Move", L"&FileManager", L"&Log",
 };
 
-// Groups in menu-bar order; each contributes its rows. The hidden commands have no menu.
-constexpr std::array<GroupRowsFn, 13> kGroups = {
-    InitMiscRows,
-    VariableRows,
-    FileRows,
-    ProgramRows,
-    EditorRows,
-    MotionRows,
-    VolumeRows,
-    ItemRows,
-    ItemExecRows,
-    ModuleCodeRows,
-    ModuleInfoRows,
-    LogRows,
-    HiddenRows,
+// Groups in menu-bar order, each named after its file; the hidden commands have no menu.
+constexpr CommandGroup kGroups[] = {
+    {"init_misc",   InitMiscRows},
+    {"variables",   VariableRows},
+    {"files",       FileRows},
+    {"program",     ProgramRows},
+    {"editor",      EditorRows},
+    {"motion",      MotionRows},
+    {"volumes",     VolumeRows},
+    {"items",       ItemRows},
+    {"item_exec",   ItemExecRows},
+    {"module_code", ModuleCodeRows},
+    {"module_info", ModuleInfoRows},
+    {"log",         LogRows},
+    {"hidden",      HiddenRows},
 };
 
 std::vector<CommandRow> Build() {
     std::vector<CommandRow> rows;
-    for (GroupRowsFn group : kGroups) {
-        for (const CommandRow& row : group()) rows.push_back(row);
+    for (const CommandGroup& group : kGroups) {
+        for (const CommandRow& row : group.rows()) rows.push_back(row);
     }
     return rows;
 }
@@ -55,24 +54,15 @@ std::vector<CommandRow> Build() {
 
 std::span<const std::wstring_view> TopLevelMenus() { return kTopLevelMenus; }
 
+std::span<const CommandGroup> Groups() { return kGroups; }
+
 const std::vector<CommandRow>& Catalogue() {
     static const std::vector<CommandRow> rows = Build();
     return rows;
 }
 
-const CommandRow* FindCommand(int id) {
-    if (id == 0) return nullptr;
-    for (const CommandRow& row : Catalogue()) {
-        if (row.id == id && row.kind != RowKind::Separator && row.kind != RowKind::Submenu) return &row;
-    }
-    return nullptr;
-}
+const CommandRow* FindCommand(int id) { return FindCommand(Catalogue(), id); }
 
-const CommandRow* SlotOwner(int slot) {
-    for (const CommandRow& row : Catalogue()) {
-        if (row.slot == slot && (row.result != nullptr || row.use == SlotUse::Acknowledge)) return &row;
-    }
-    return nullptr;
-}
+const CommandRow* SlotOwner(int slot) { return SlotOwner(Catalogue(), slot); }
 
 }  // namespace vantel

@@ -1,14 +1,33 @@
 // The command catalogue: every menu item, panel button and hidden command is one row.
-// The menu bar, the command routing and the dispatcher's result rows are all read from
-// these rows, so a command is written once.
+// The menu bar, the command routing, the dispatcher's result rows and the every-command
+// scenario script are all read from these rows, so a command is written once.
 //
-// How to add a command:
-//   1. add its row to the table of its menu group (commands/<group>.cpp), in menu order
-//      (a new group: one line in catalogue.cpp's group list);
-//   2. give it a request function (or a direct function) and, when it has a slot, a result
-//      function for the slot's first row;
-//   3. a new link call goes into link/plexa_calls.def.
-// The catalogue test walks every row: ids unique, slots in range, menus present.
+// Adding a request with its command, every step:
+//   1. link/plexa_calls.def: the request's line and its result call's line, in the
+//      family they belong to. CPlexa, the tracing wrapper and the scripted link follow.
+//   2. The simulated controller answers it: in link/sim_controller.cpp, the call's case in
+//      SimController::Complete, routing it to its family's handler, and the answer in that
+//      handler (what it checks, what the result call delivers).
+//   3. docs/simulator.md: the call's row in the table of what the simulator answers.
+//   4. jobs/slots.h: the slot's name at the end of slot::, before Count (its number is
+//      fixed from then on), and its place in kResultSearchOrder (the static_assert below
+//      it fails until every used slot is there once).
+//   5. commands/<group>.cpp: the row, in menu order, e.g.
+//        Item(id, L"&Menu/&Text", slot::Name, Request<&P::Call, Text<1>, Short<2>>,
+//             FixedResult<L"Call o.k.", &P::CallResult>),
+//      with the field readers of commands/fields.h and one of the result shapes of
+//      commands/rows.h; a result shown otherwise gets a function beside the table. A
+//      command answered at once is a Direct row and needs no slot (skip step 4). A new
+//      menu group is a new file and one line in catalogue.cpp's kGroups; a new top-level
+//      menu also a word in kTopLevelMenus.
+//   6. tests/batch/sim_every_command.out: the every-command script picks the new command
+//      by itself; its expected output is rewritten by running the script with --update
+//      (vantel-batch --expect tests/batch/sim_every_command.out --update
+//      build/default/tests/generated_batch/sim_every_command.vbs) and read before it is
+//      committed.
+// Each group's table is checked when compiled (ids, slots, request and result only with a
+// slot); the catalogue test checks the rows together (ids unique, menus present, one
+// result row a slot).
 #pragma once
 #include <cstdint>
 #include <span>
@@ -16,48 +35,9 @@
 #include <string_view>
 #include <vector>
 
+#include "jobs/command_row.h"
+
 namespace vantel {
-
-class CConsole;
-
-// Builds the request from the parameter strings and sends it; returns the job handle, which
-// goes into the row's slot. The bulk command of the Show-variable table fills the table
-// itself.
-using RequestFn = std::int16_t (*)(CConsole&);
-// A command answered at once, without a job (it may show a message itself, through
-// CConsole::ShowMessage).
-using DirectFn = void (*)(CConsole&);
-// Fetches the result of job h. Returns the call's result; on 1, message is what to show.
-using ResultFn = int (*)(CConsole&, std::int16_t h, std::wstring& message);
-
-enum class RowKind : std::uint8_t {
-    Item,       // a menu item (path: menu path and the item's text)
-    Separator,  // a separator in the menu named by path
-    Submenu,    // places the submenu named by path; its items may come from other groups
-    Button,     // a panel button: no menu entry
-    Hidden,     // reachable only by a command message from outside
-};
-
-// What a slot's result does to the slot.
-enum class SlotUse : std::uint8_t {
-    Clear,       // command slot: cleared after its result is shown
-    Keep,        // subscription slot: every result shown, the slot stays busy
-    Acknowledge  // test slot: no result call, nothing shown, the slot stays
-};
-
-inline constexpr int kShowTable = 1000;  // slot value of the bulk Show variable command
-
-struct CommandRow {
-    RowKind kind;
-    int id;                 // command id; 0 for separators and submenus
-    std::wstring_view path; // "Diver&ses/&Active/&Get": menus and item text, '/' between levels
-    int slot;               // a job slot 0-132, kShowTable, or kNoSlot (-1)
-    bool busyCheck;
-    SlotUse use;
-    RequestFn request;
-    DirectFn direct;
-    ResultFn result;
-};
 
 // The top-level menus of the menu bar, left to right.
 std::span<const std::wstring_view> TopLevelMenus();
@@ -74,5 +54,12 @@ const CommandRow* SlotOwner(int slot);
 
 // The rows of one menu group, defined in the group's own file and listed in catalogue.cpp.
 using GroupRowsFn = std::span<const CommandRow> (*)();
+struct CommandGroup {
+    std::string_view name;  // its file under commands/, without ".cpp"
+    GroupRowsFn rows;
+};
+
+// The groups in menu-bar order.
+std::span<const CommandGroup> Groups();
 
 }  // namespace vantel

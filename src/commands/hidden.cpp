@@ -2,21 +2,20 @@
 // They exercise the link: many variable reads at once, an info job aborted after a pause,
 // and two jobs whose results are only acknowledged. None checks its slot for busy.
 #include <algorithm>
-#include <array>
 #include <span>
 
-#include "commands/catalogue.h"
 #include "commands/variables.h"
-#include "jobs/console.h"
-#include "jobs/convert.h"
 
 namespace vantel {
 namespace {
 
+using namespace field;
+using namespace row;
+
 // Up to a table's worth of reads of field 2, each into its own table entry, overwriting
 // whatever the entries held. The table is filled here, so there is no handle to return.
 std::int16_t BulkShowVar(CConsole& c) {
-    const int n = std::min(ScanField<std::int32_t>(c.Param(1), L"%d"), kShowTableSize);
+    const int n = std::min(Long<1>::Read(c), kShowTableSize);
     for (int i = 0; i < n; ++i) c.Slots().showTable[i] = c.Link().ShowVar(c.Param(2), L"");
     return 0;
 }
@@ -27,7 +26,7 @@ constexpr std::int32_t kMaxAbortPauseMs = 10000;
 
 // The abort goes out before any notification can be handled, even for a handle of 0.
 std::int16_t AbortInfoJob(CConsole& c) {
-    const std::int32_t pause = std::clamp(ScanField<std::int32_t>(c.Param(3), L"%d"), 0, kMaxAbortPauseMs);
+    const std::int32_t pause = std::clamp(Long<3>::Read(c), 0, kMaxAbortPauseMs);
     std::int16_t& slot = c.Slots().block[slot::AbortTest];
     slot = c.Link().SetInfo(c.Param(1), c.Param(2));
     c.Surface().Pause(static_cast<unsigned>(pause));
@@ -35,16 +34,13 @@ std::int16_t AbortInfoJob(CConsole& c) {
     return slot;
 }
 
-constexpr auto H = RowKind::Hidden;
-constexpr auto Ack = SlotUse::Acknowledge;
-
-constexpr std::array<CommandRow, 4> kRows = {{
-    // kind id     path slot                 busy   use             request         direct   result
-    {H,    36864, L"", kShowTable,          false, SlotUse::Clear, BulkShowVar,    nullptr, ShowVarText},
-    {H,    36865, L"", slot::AbortTest,     false, Ack,            AbortInfoJob,   nullptr, nullptr},
-    {H,    36866, L"", slot::SilentShow,    false, Ack,            ShowVarRequest, nullptr, nullptr},
-    {H,    36867, L"", slot::SilentSetInfo, false, Ack,            SetInfoRequest, nullptr, nullptr},
-}};
+constexpr CommandRow kRows[] = {
+    Hidden(36864, kShowTable,          BulkShowVar,    ShowVarText),
+    Hidden(36865, slot::AbortTest,     AbortInfoJob,   nullptr, kAcknowledge),
+    Hidden(36866, slot::SilentShow,    ShowVarRequest, nullptr, kAcknowledge),
+    Hidden(36867, slot::SilentSetInfo, SetInfoRequest, nullptr, kAcknowledge),
+};
+static_assert(WellFormed(kRows));
 
 }  // namespace
 

@@ -1,12 +1,9 @@
 // The result of "&Confirm", which the panel's "ALL" shares with it through one slot.
 #pragma once
-#include <cstdint>
-#include <string>
+#include "commands/rows.h"
 
 namespace vantel {
 
-class CConsole;
-
-int ConfirmDone(CConsole& c, std::int16_t h, std::wstring& message);
+inline constexpr ResultFn ConfirmDone = FixedResult<L"Confirm o.k.", &P::ConfirmResult>;
 
 }  // namespace vantel

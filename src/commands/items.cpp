@@ -1,15 +1,14 @@
 // "&FileManager" > "&Item".
-#include <array>
 #include <span>
 #include <string_view>
 
-#include "commands/catalogue.h"
-#include "commands/result_rows.h"
-#include "jobs/console.h"
-#include "jobs/convert.h"
+#include "commands/rows.h"
 
 namespace vantel {
 namespace {
+
+using namespace field;
+using namespace row;
 
 link::ByteArray SourceBlock(std::wstring_view name) {
     // Exactly the bytes, terminators included: the controller gets a module or a data list
@@ -21,17 +20,11 @@ link::ByteArray SourceBlock(std::wstring_view name) {
                                                   : std::string_view(kData, sizeof kData);
     return link::ByteArray(block.begin(), block.end());
 }
+// The block for the item named in field N.
+template <int N> struct SourceBlockOf {
+    static link::ByteArray Read(const CConsole& c) { return SourceBlock(c.Param(N)); }
+};
 
-using link::StringArray;
-
-std::uint32_t Unsigned(CConsole& c, int n) { return ScanField<std::uint32_t>(c.Param(n), L"%lu"); }
-// "%ld" where the request declares an unsigned value: the bits pass unchanged.
-std::uint32_t SignedAsUnsigned(CConsole& c, int n) {
-    return static_cast<std::uint32_t>(ScanField<std::int32_t>(c.Param(n), L"%ld"));
-}
-std::int32_t OneFlag(CConsole& c, int n) { return FieldEquals(c.Param(n), L"1") ? 1 : 0; }
-
-std::int16_t ItemGetProp(CConsole& c) { return c.Link().ItemGetProp(c.Param(1), Unsigned(c, 2)); }
 int ItemGetPropText(CConsole& c, std::int16_t h, std::wstring& message) {
     link::EItemType type{};
     std::wstring name;
@@ -44,84 +37,34 @@ int ItemGetPropText(CConsole& c, std::int16_t h, std::wstring& message) {
     return r;
 }
 
-std::int16_t ItemGetCRC(CConsole& c) { return c.Link().ItemGetCRC(c.Param(1), OneFlag(c, 2)); }
-constexpr ResultFn ItemGetCRCText = ValueResult<L"ItemGetCRC %08lx", &link::CPlexa::ItemGetCRCResult>;
-
-std::int16_t ItemSetName(CConsole& c) { return c.Link().ItemSetName(c.Param(1), c.Param(2)); }
-constexpr ResultFn ItemSetNameText = FixedResult<L"ItemSetName o.k.", &link::CPlexa::ItemSetNameResult>;
-
-std::int16_t ItemSetAttribute(CConsole& c) {
-    return c.Link().ItemSetAttribute(c.Param(1), Unsigned(c, 2), Unsigned(c, 3));
-}
-constexpr ResultFn ItemSetAttributeText = FixedResult<L"ItemSetAttribute o.k.", &link::CPlexa::ItemSetAttributeResult>;
-
-std::int16_t ItemNameList(CConsole& c) {
-    return c.Link().ItemNameList(c.Param(1), SignedAsUnsigned(c, 2), OneFlag(c, 3));
-}
-int ItemNameListText(CConsole& c, std::int16_t h, std::wstring& message) {
-    StringArray names;
-    const int r = c.Link().ItemNameListResult(h, names);
-    message = Format(L"ItemNameList\n%s", JoinLines(names));
-    return r;
-}
-
-std::int16_t ItemCreate(CConsole& c) {
-    const auto type = static_cast<link::EItemType>(ScanField<std::int32_t>(c.Param(3), L"%ld"));
-    const auto part = static_cast<link::EModulePart>(ScanField<std::int32_t>(c.Param(4), L"%ld"));
-    return c.Link().ItemCreate(c.Param(1), c.Param(2), type, part, c.Param(5), SignedAsUnsigned(c, 6));
-}
-constexpr ResultFn ItemCreateText = FixedResult<L"ItemCreate o.k.", &link::CPlexa::ItemCreateResult>;
-
-std::int16_t ItemDestroy(CConsole& c) { return c.Link().ItemDestroy(c.Param(1), SignedAsUnsigned(c, 2)); }
-constexpr ResultFn ItemDestroyText = FixedResult<L"ItemDestroy o.k.", &link::CPlexa::ItemDestroyResult>;
-
-std::int16_t ItemCopy(CConsole& c) { return c.Link().ItemCopy(c.Param(1), c.Param(2), Unsigned(c, 3)); }
-constexpr ResultFn ItemCopyText = FixedResult<L"ItemCopy o.k.", &link::CPlexa::ItemCopyResult>;
-
-// The block is built before the busy check, as the other conversions are; when the command
-// is refused it is simply dropped.
-std::int16_t ItemCopySrcMem(CConsole& c) {
-    const std::uint32_t flags = Unsigned(c, 2);
-    const link::ByteArray block = SourceBlock(c.Param(1));
-    return c.Link().ItemCopySrcMem(block, c.Param(1), flags);
-}
-constexpr ResultFn ItemCopySrcMemText = FixedResult<L"ItemCopy SrcMem o.k.", &link::CPlexa::ItemCopyResult>;
-
-std::int16_t ItemCopyDestMem(CConsole& c) { return c.Link().ItemCopyDestMem(c.Param(1), Unsigned(c, 2)); }
 int ItemCopyDestMemText(CConsole& c, std::int16_t h, std::wstring& message) {
     link::ByteArray copy;  // fetched and dropped
     message = L"ItemCopy DestMem o.k.";
     return c.Link().ItemCopyDestMemResult(h, copy);
 }
 
-std::int16_t ItemMove(CConsole& c) { return c.Link().ItemMove(c.Param(1), c.Param(2), Unsigned(c, 3)); }
-constexpr ResultFn ItemMoveText = FixedResult<L"ItemMove o.k.", &link::CPlexa::ItemMoveResult>;
+using ItemType = As<link::EItemType, Long<3>>;
+using ModulePart = As<link::EModulePart, Long<4>>;
 
-std::int16_t ItemCompare(CConsole& c) { return c.Link().ItemCompare(c.Param(1), c.Param(2)); }
-constexpr ResultFn ItemCompareText = ValueResult<L"ItemCompare %d", &link::CPlexa::ItemCompareResult>;
-
-constexpr auto I = RowKind::Item;
-constexpr auto Sep = RowKind::Separator;
-constexpr auto Clear = SlotUse::Clear;
-
-constexpr std::array<CommandRow, 15> kRows = {{
-    // kind id     path                                 slot                    busy   use    request           direct   result
-    {I,    32849, L"&FileManager/&Item/Get&Prop",      slot::ItemGetProp,      true,  Clear, ItemGetProp,      nullptr, ItemGetPropText},
-    {I,    32913, L"&FileManager/&Item/Get C&RC",      slot::ItemGetCRC,       true,  Clear, ItemGetCRC,       nullptr, ItemGetCRCText},
-    {I,    32850, L"&FileManager/&Item/Set&Name",      slot::ItemSetName,      true,  Clear, ItemSetName,      nullptr, ItemSetNameText},
-    {I,    32851, L"&FileManager/&Item/Set&Attribute", slot::ItemSetAttribute, true,  Clear, ItemSetAttribute, nullptr, ItemSetAttributeText},
-    {I,    32852, L"&FileManager/&Item/Name&List",     slot::ItemNameList,     true,  Clear, ItemNameList,     nullptr, ItemNameListText},
-    {Sep,  0,     L"&FileManager/&Item",               kNoSlot,                false, Clear, nullptr,          nullptr, nullptr},
-    {I,    32853, L"&FileManager/&Item/&Create",       slot::ItemCreate,       true,  Clear, ItemCreate,       nullptr, ItemCreateText},
-    {I,    32854, L"&FileManager/&Item/&Destroy",      slot::ItemDestroy,      true,  Clear, ItemDestroy,      nullptr, ItemDestroyText},
-    {Sep,  0,     L"&FileManager/&Item",               kNoSlot,                false, Clear, nullptr,          nullptr, nullptr},
-    {I,    32855, L"&FileManager/&Item/C&opy",         slot::ItemCopy,         true,  Clear, ItemCopy,         nullptr, ItemCopyText},
-    {I,    32888, L"&FileManager/&Item/Copy &SrcMem",  slot::ItemCopySrcMem,   true,  Clear, ItemCopySrcMem,   nullptr, ItemCopySrcMemText},
-    {I,    32889, L"&FileManager/&Item/Copy D&estMem", slot::ItemCopyDestMem,  true,  Clear, ItemCopyDestMem,  nullptr, ItemCopyDestMemText},
-    {Sep,  0,     L"&FileManager/&Item",               kNoSlot,                false, Clear, nullptr,          nullptr, nullptr},
-    {I,    32856, L"&FileManager/&Item/&Move",         slot::ItemMove,         true,  Clear, ItemMove,         nullptr, ItemMoveText},
-    {I,    32857, L"&FileManager/&Item/Compar&e",      slot::ItemCompare,      true,  Clear, ItemCompare,      nullptr, ItemCompareText},
-}};
+// "Copy &SrcMem": when the command is refused as busy, the block is simply not built.
+constexpr CommandRow kRows[] = {
+    Item(32849, L"&FileManager/&Item/Get&Prop",      slot::ItemGetProp,      Request<&P::ItemGetProp, Text<1>, Unsigned<2>>,                                       ItemGetPropText),
+    Item(32913, L"&FileManager/&Item/Get C&RC",      slot::ItemGetCRC,       Request<&P::ItemGetCRC, Text<1>, Flag<2>>,                                            ValueResult<L"ItemGetCRC %08lx", &P::ItemGetCRCResult>),
+    Item(32850, L"&FileManager/&Item/Set&Name",      slot::ItemSetName,      Request<&P::ItemSetName, Text<1>, Text<2>>,                                           FixedResult<L"ItemSetName o.k.", &P::ItemSetNameResult>),
+    Item(32851, L"&FileManager/&Item/Set&Attribute", slot::ItemSetAttribute, Request<&P::ItemSetAttribute, Text<1>, Unsigned<2>, Unsigned<3>>,                     FixedResult<L"ItemSetAttribute o.k.", &P::ItemSetAttributeResult>),
+    Item(32852, L"&FileManager/&Item/Name&List",     slot::ItemNameList,     Request<&P::ItemNameList, Text<1>, LongBits<2>, Flag<3>>,                             ValueResult<L"ItemNameList\n%s", &P::ItemNameListResult>),
+    Separator(L"&FileManager/&Item"),
+    Item(32853, L"&FileManager/&Item/&Create",       slot::ItemCreate,       Request<&P::ItemCreate, Text<1>, Text<2>, ItemType, ModulePart, Text<5>, LongBits<6>>, FixedResult<L"ItemCreate o.k.", &P::ItemCreateResult>),
+    Item(32854, L"&FileManager/&Item/&Destroy",      slot::ItemDestroy,      Request<&P::ItemDestroy, Text<1>, LongBits<2>>,                                       FixedResult<L"ItemDestroy o.k.", &P::ItemDestroyResult>),
+    Separator(L"&FileManager/&Item"),
+    Item(32855, L"&FileManager/&Item/C&opy",         slot::ItemCopy,         Request<&P::ItemCopy, Text<1>, Text<2>, Unsigned<3>>,                                 FixedResult<L"ItemCopy o.k.", &P::ItemCopyResult>),
+    Item(32888, L"&FileManager/&Item/Copy &SrcMem",  slot::ItemCopySrcMem,   Request<&P::ItemCopySrcMem, SourceBlockOf<1>, Text<1>, Unsigned<2>>,                 FixedResult<L"ItemCopy SrcMem o.k.", &P::ItemCopyResult>),
+    Item(32889, L"&FileManager/&Item/Copy D&estMem", slot::ItemCopyDestMem,  Request<&P::ItemCopyDestMem, Text<1>, Unsigned<2>>,                                   ItemCopyDestMemText),
+    Separator(L"&FileManager/&Item"),
+    Item(32856, L"&FileManager/&Item/&Move",         slot::ItemMove,         Request<&P::ItemMove, Text<1>, Text<2>, Unsigned<3>>,                                 FixedResult<L"ItemMove o.k.", &P::ItemMoveResult>),
+    Item(32857, L"&FileManager/&Item/Compar&e",      slot::ItemCompare,      Request<&P::ItemCompare, Text<1>, Text<2>>,                                           ValueResult<L"ItemCompare %d", &P::ItemCompareResult>),
+};
+static_assert(WellFormed(kRows));
 
 }  // namespace
 

@@ -1,40 +1,31 @@
 // The menu "&Log" and the submenu "Diver&ses" > "&Log". The log's job commands pass a fixed
 // text "F" and log class and type 0; the submenu's three calls go to the link directly and
 // answer at once, so they work while any job is pending.
-#include <array>
 #include <span>
 
-#include "commands/catalogue.h"
-#include "commands/result_rows.h"
-#include "jobs/console.h"
-#include "jobs/convert.h"
+#include "commands/rows.h"
 
 namespace vantel {
 namespace {
 
+using namespace field;
+using namespace row;
 using link::BoolArray;
 using link::StringArray;
 
-constexpr std::wstring_view kFixedText = L"F";
-constexpr auto kLogClass = static_cast<link::ELogClass>(0);
-constexpr auto kLogType = static_cast<link::ELogType>(0);
+using FixedText_F = FixedText<L"F">;
+using LogClass0 = Fixed<static_cast<link::ELogClass>(0)>;
+using LogType0 = Fixed<static_cast<link::ELogType>(0)>;
+template <int N> using Number = As<std::int32_t, Unsigned<N>>;
 
-std::uint32_t Unsigned(CConsole& c, int n) { return ScanField<std::uint32_t>(c.Param(n), L"%u"); }
-std::int16_t Short(CConsole& c, int n) { return ScanField<std::int16_t>(c.Param(n), L"%hd"); }
+// One flag, all false, for each piece of field N's list.
+template <int N> struct NoFlags {
+    static BoolArray Read(const CConsole& c) { return BoolArray(List<N>::Read(c).size(), false); }
+};
 
-std::int16_t LogAddItem(CConsole& c) {
-    StringArray list;
-    SplitList(c.Param(8), list);
-    const BoolArray flags(list.size(), false);
-    return c.Link().LogAddItem(c.Param(1), c.Param(2), static_cast<std::int32_t>(Unsigned(c, 3)), Short(c, 4),
-                               c.Param(5), c.Param(6), c.Param(7), list, flags, std::wstring(kFixedText), kLogClass,
-                               kLogType);
-}
-constexpr ResultFn LogAddItemText = ValueResult<L"LogAddItem %d", &link::CPlexa::LogAddItemResult>;
+constexpr RequestFn LogAddItem = Request<&P::LogAddItem, Text<1>, Text<2>, Number<3>, Short<4>, Text<5>, Text<6>, Text<7>,
+                                         List<8>, NoFlags<8>, FixedText_F, LogClass0, LogType0>;
 
-std::int16_t LogOCGetItem(CConsole& c) {
-    return c.Link().LogOCGetItem(static_cast<std::int32_t>(Unsigned(c, 1)));
-}
 // Only the record's first number is shown; the rest is fetched and dropped.
 int LogOCGetItemText(CConsole& c, std::int16_t h, std::wstring& message) {
     std::int32_t item = 0, i2 = 0;
@@ -52,65 +43,33 @@ int LogOCGetItemText(CConsole& c, std::int16_t h, std::wstring& message) {
     return r;
 }
 
-std::int16_t FlushLog(CConsole& c) { return c.Link().FlushLog(); }
-constexpr ResultFn FlushLogText = FixedResult<L"FlushLog o.k.", &link::CPlexa::FlushLogResult>;
-
-std::int16_t GetLogHeader(CConsole& c) { return c.Link().GetLogHeader(); }
-int GetLogHeaderText(CConsole& c, std::int16_t h, std::wstring& message) {
-    StringArray lines;
-    const int r = c.Link().GetLogHeaderResult(h, lines);
-    message = Format(L"GetLogHeader:\n%s", JoinLines(lines));
-    return r;
-}
-
-std::int16_t LogGetConfig(CConsole& c) { return c.Link().LogGetConfig(); }
-constexpr ResultFn LogGetConfigText = ValueResult<L"Log GetConfig %d", &link::CPlexa::LogGetConfigResult>;
-
-std::int16_t LogSetConfig(CConsole& c) { return c.Link().LogSetConfig(static_cast<std::int32_t>(Unsigned(c, 1))); }
-constexpr ResultFn LogSetConfigText = FixedResult<L"Log SetConfig o.k.", &link::CPlexa::LogSetConfigResult>;
-
-std::int16_t AddLogEntry(CConsole& c) {
-    return c.Link().AddLogEntry(c.Param(1), c.Param(2), Unsigned(c, 3), Short(c, 4), c.Param(5), c.Param(6), c.Param(7),
-                                0, std::wstring(kFixedText), kLogClass);
-}
-constexpr ResultFn AddLogEntryText = FixedResult<L"AddLogEntry o.k.", &link::CPlexa::AddLogEntryResult>;
-
-std::int16_t GetLogEntries(CConsole& c) { return c.Link().GetLogEntries(Unsigned(c, 1), Unsigned(c, 2)); }
-int GetLogEntriesText(CConsole& c, std::int16_t h, std::wstring& message) {
-    StringArray lines;
-    const int r = c.Link().GetLogEntriesResult(h, lines);
-    message = Format(L"GetLogEntries:\n%s", JoinLines(lines));
-    return r;
-}
-
 // The link's own log: its answer is dropped.
 void WriteLogFile(CConsole& c) { c.Link().WriteLogFile(c.Param(1)); }
 void GetLogOpt(CConsole& c) {
     const auto options = static_cast<std::int16_t>(c.Link().GetLogOpt());
     c.ShowMessage(Format(L"GetLogOpts %hd", options));
 }
-void SetLogOpt(CConsole& c) { c.Link().SetLogOpt(Short(c, 1)); }
+void SetLogOpt(CConsole& c) { c.Link().SetLogOpt(Short<1>::Read(c)); }
 
-constexpr auto I = RowKind::Item;
-constexpr auto Sep = RowKind::Separator;
-constexpr auto Clear = SlotUse::Clear;
+constexpr RequestFn AddLogEntry = Request<&P::AddLogEntry, Text<1>, Text<2>, Unsigned<3>, Short<4>, Text<5>, Text<6>,
+                                          Text<7>, Fixed<0>, FixedText_F, LogClass0>;
 
-constexpr std::array<CommandRow, 13> kRows = {{
-    // kind id     path                                slot                 busy   use    request        direct        result
-    {I,    32827, L"Diver&ses/&Log/&Write Plexa Log", kNoSlot,             false, Clear, nullptr,       WriteLogFile, nullptr},
-    {I,    32839, L"Diver&ses/&Log/&Get Log Options", kNoSlot,             false, Clear, nullptr,       GetLogOpt,    nullptr},
-    {I,    32840, L"Diver&ses/&Log/&Set Log Options", kNoSlot,             false, Clear, nullptr,       SetLogOpt,    nullptr},
-    {I,    32917, L"&Log/Add &Item",                  slot::LogAddItem,    true,  Clear, LogAddItem,    nullptr,      LogAddItemText},
-    {I,    32918, L"&Log/&Get Item",                  slot::LogOCGetItem,  true,  Clear, LogOCGetItem,  nullptr,      LogOCGetItemText},
-    {I,    32899, L"&Log/&Flush",                     slot::FlushLog,      true,  Clear, FlushLog,      nullptr,      FlushLogText},
-    {I,    32901, L"&Log/Get &Header",                slot::GetLogHeader,  true,  Clear, GetLogHeader,  nullptr,      GetLogHeaderText},
-    {Sep,  0,     L"&Log",                            kNoSlot,             false, Clear, nullptr,       nullptr,      nullptr},
-    {I,    32911, L"&Log/Get &Config",                slot::LogGetConfig,  true,  Clear, LogGetConfig,  nullptr,      LogGetConfigText},
-    {I,    32912, L"&Log/&Set Config",                slot::LogSetConfig,  true,  Clear, LogSetConfig,  nullptr,      LogSetConfigText},
-    {Sep,  0,     L"&Log",                            kNoSlot,             false, Clear, nullptr,       nullptr,      nullptr},
-    {I,    32898, L"&Log/&Add Entry",                 slot::AddLogEntry,   true,  Clear, AddLogEntry,   nullptr,      AddLogEntryText},
-    {I,    32900, L"&Log/Get &Entries",               slot::GetLogEntries, true,  Clear, GetLogEntries, nullptr,      GetLogEntriesText},
-}};
+constexpr CommandRow kRows[] = {
+    Direct(32827, L"Diver&ses/&Log/&Write Plexa Log", WriteLogFile),
+    Direct(32839, L"Diver&ses/&Log/&Get Log Options", GetLogOpt),
+    Direct(32840, L"Diver&ses/&Log/&Set Log Options", SetLogOpt),
+    Item(32917, L"&Log/Add &Item",    slot::LogAddItem,    LogAddItem,                                         ValueResult<L"LogAddItem %d", &P::LogAddItemResult>),
+    Item(32918, L"&Log/&Get Item",    slot::LogOCGetItem,  Request<&P::LogOCGetItem, Number<1>>,               LogOCGetItemText),
+    Item(32899, L"&Log/&Flush",       slot::FlushLog,      Request<&P::FlushLog>,                              FixedResult<L"FlushLog o.k.", &P::FlushLogResult>),
+    Item(32901, L"&Log/Get &Header",  slot::GetLogHeader,  Request<&P::GetLogHeader>,                          ValueResult<L"GetLogHeader:\n%s", &P::GetLogHeaderResult>),
+    Separator(L"&Log"),
+    Item(32911, L"&Log/Get &Config",  slot::LogGetConfig,  Request<&P::LogGetConfig>,                          ValueResult<L"Log GetConfig %d", &P::LogGetConfigResult>),
+    Item(32912, L"&Log/&Set Config",  slot::LogSetConfig,  Request<&P::LogSetConfig, Number<1>>,               FixedResult<L"Log SetConfig o.k.", &P::LogSetConfigResult>),
+    Separator(L"&Log"),
+    Item(32898, L"&Log/&Add Entry",   slot::AddLogEntry,   AddLogEntry,                                        FixedResult<L"AddLogEntry o.k.", &P::AddLogEntryResult>),
+    Item(32900, L"&Log/Get &Entries", slot::GetLogEntries, Request<&P::GetLogEntries, Unsigned<1>, Unsigned<2>>, ValueResult<L"GetLogEntries:\n%s", &P::GetLogEntriesResult>),
+};
+static_assert(WellFormed(kRows));
 
 }  // namespace
 

@@ -1,28 +1,15 @@
 // "&FileManager" > "Module&Code". Field 1 names the open module by its number in every
 // command but "&Open", which returns that number.
-#include <array>
 #include <span>
 
-#include "commands/catalogue.h"
-#include "commands/result_rows.h"
-#include "jobs/console.h"
-#include "jobs/convert.h"
+#include "commands/rows.h"
 
 namespace vantel {
 namespace {
 
-using link::StringArray;
+using namespace field;
+using namespace row;
 
-std::int32_t Signed(CConsole& c, int n) { return ScanField<std::int32_t>(c.Param(n), L"%ld"); }
-std::uint32_t Unsigned(CConsole& c, int n) { return ScanField<std::uint32_t>(c.Param(n), L"%lu"); }
-link::EEditMode EditMode(CConsole& c, int n) { return static_cast<link::EEditMode>(Unsigned(c, n)); }
-StringArray List(CConsole& c, int n) {
-    StringArray lines;
-    SplitList(c.Param(n), lines);
-    return lines;
-}
-
-std::int16_t GetProp(CConsole& c) { return c.Link().ModuleCodeGetProp(Signed(c, 1)); }
 int GetPropText(CConsole& c, std::int16_t h, std::wstring& message) {
     std::int32_t number = 0;
     link::ECodeType type{};
@@ -31,55 +18,6 @@ int GetPropText(CConsole& c, std::int16_t h, std::wstring& message) {
     return r;
 }
 
-// The fourth argument has no field of its own: it takes field 3's text, the edit mode as
-// typed.
-std::int16_t Open(CConsole& c) {
-    return c.Link().ModuleCodeOpen(c.Param(1), Unsigned(c, 2), EditMode(c, 3), c.Param(3), c.Param(4));
-}
-constexpr ResultFn OpenText = ValueResult<L"ModuleCodeOpen %ld", &link::CPlexa::ModuleCodeOpenResult>;
-
-std::int16_t Close(CConsole& c) {
-    return c.Link().ModuleCodeClose(Signed(c, 1), FieldEquals(c.Param(2), L"0") ? 0 : 1, EditMode(c, 3));
-}
-constexpr ResultFn CloseText = FixedResult<L"ModuleCodeClose o.k.", &link::CPlexa::ModuleCodeCloseResult>;
-
-std::int16_t GetLines(CConsole& c) { return c.Link().ModuleCodeGetLines(Signed(c, 1), Signed(c, 2), Signed(c, 3)); }
-int GetLinesText(CConsole& c, std::int16_t h, std::wstring& message) {
-    StringArray lines;
-    const int r = c.Link().ModuleCodeGetLinesResult(h, lines);
-    message = Format(L"ModuleCodeGetLines\n%s", JoinLines(lines));
-    return r;
-}
-
-std::int16_t InsertLines(CConsole& c) { return c.Link().ModuleCodeInsertLines(Signed(c, 1), Signed(c, 2), List(c, 3)); }
-constexpr ResultFn InsertLinesText = FixedResult<L"ModuleCodeInsertLines o.k.", &link::CPlexa::ModuleCodeInsertLinesResult>;
-
-std::int16_t DeleteLines(CConsole& c) {
-    return c.Link().ModuleCodeDeleteLines(Signed(c, 1), Signed(c, 2), Signed(c, 3));
-}
-constexpr ResultFn DeleteLinesText = FixedResult<L"ModuleCodeDeleteLines o.k.", &link::CPlexa::ModuleCodeDeleteLinesResult>;
-
-std::int16_t ReplaceLines(CConsole& c) {
-    return c.Link().ModuleCodeReplaceLines(Signed(c, 1), Signed(c, 2), Signed(c, 3), List(c, 4));
-}
-int ReplaceLinesText(CConsole& c, std::int16_t h, std::wstring& message) {
-    StringArray lines;
-    const int r = c.Link().ModuleCodeReplaceLinesResult(h, lines);
-    message = Format(L"ModuleCodeReplaceLines\n%s", JoinLines(lines));
-    return r;
-}
-
-std::int16_t Redeclare(CConsole& c) {
-    return c.Link().ModuleCodeRedeclare(Signed(c, 1), c.Param(2), c.Param(3), c.Param(4));
-}
-constexpr ResultFn RedeclareText = FixedResult<L"ModuleCodeRedeclare o.k.", &link::CPlexa::ModuleCodeRedeclareResult>;
-
-// The seventh, eighth and tenth arguments are fixed; field 7 only switches the ninth.
-std::int16_t Find(CConsole& c) {
-    const std::int32_t flag = ScanField<std::int32_t>(c.Param(7), L"%d") != 0 ? 1 : 0;
-    return c.Link().ModuleCodeFind(Signed(c, 1), c.Param(2), Signed(c, 3), Signed(c, 4), Signed(c, 5), Signed(c, 6),
-                                   1, 0, flag, 0);
-}
 int FindText(CConsole& c, std::int16_t h, std::wstring& message) {
     std::int32_t a = 0, b = 0, d = 0, e = 0;
     const int r = c.Link().ModuleCodeFindResult(h, a, b, d, e);
@@ -87,10 +25,6 @@ int FindText(CConsole& c, std::int16_t h, std::wstring& message) {
     return r;
 }
 
-std::int16_t FindStruct(CConsole& c) {
-    const auto kind = static_cast<link::EStructKind>(Signed(c, 3));
-    return c.Link().ModuleCodeFindStruct(Signed(c, 1), Signed(c, 2), kind, FieldEquals(c.Param(4), L"1") ? 1 : 0);
-}
 int FindStructText(CConsole& c, std::int16_t h, std::wstring& message) {
     std::int32_t number = 0;
     link::EStructKind kind{};
@@ -100,36 +34,34 @@ int FindStructText(CConsole& c, std::int16_t h, std::wstring& message) {
     return r;
 }
 
-std::int16_t Select(CConsole& c) { return c.Link().ModuleCodeSelect(Signed(c, 1), Signed(c, 2)); }
-constexpr ResultFn SelectText = FixedResult<L"ModuleCodeSelect o.k.", &link::CPlexa::ModuleCodeSelectResult>;
+template <int N> using EditMode = As<link::EEditMode, Unsigned<N>>;
 
-std::int16_t SelectLine(CConsole& c) { return c.Link().ModuleCodeSelectLine(Signed(c, 1), Signed(c, 2), c.Param(3)); }
-constexpr ResultFn SelectLineText = FixedResult<L"ModuleCodeSelectLine o.k.", &link::CPlexa::ModuleCodeSelectLineResult>;
+constexpr RequestFn Find = Request<&P::ModuleCodeFind, Long<1>, Text<2>, Long<3>, Long<4>, Long<5>, Long<6>, Fixed<1>,
+                                   Fixed<0>, NonZero<Long<7>>, Fixed<0>>;
 
-constexpr auto I = RowKind::Item;
-constexpr auto Sep = RowKind::Separator;
-constexpr auto Clear = SlotUse::Clear;
-
-constexpr std::array<CommandRow, 17> kRows = {{
-    // kind id     path                                       slot                          busy   use    request       direct   result
-    {Sep,  0,     L"&FileManager",                           kNoSlot,                      false, Clear, nullptr,      nullptr, nullptr},
-    {I,    32865, L"&FileManager/Module&Code/Get&Prop",      slot::ModuleCodeGetProp,      true,  Clear, GetProp,      nullptr, GetPropText},
-    {Sep,  0,     L"&FileManager/Module&Code",               kNoSlot,                      false, Clear, nullptr,      nullptr, nullptr},
-    {I,    32866, L"&FileManager/Module&Code/&Open",         slot::ModuleCodeOpen,         true,  Clear, Open,         nullptr, OpenText},
-    {I,    32867, L"&FileManager/Module&Code/&Close",        slot::ModuleCodeClose,        true,  Clear, Close,        nullptr, CloseText},
-    {Sep,  0,     L"&FileManager/Module&Code",               kNoSlot,                      false, Clear, nullptr,      nullptr, nullptr},
-    {I,    32868, L"&FileManager/Module&Code/&GetLines",     slot::ModuleCodeGetLines,     true,  Clear, GetLines,     nullptr, GetLinesText},
-    {I,    32869, L"&FileManager/Module&Code/&InsertLines",  slot::ModuleCodeInsertLines,  true,  Clear, InsertLines,  nullptr, InsertLinesText},
-    {I,    32870, L"&FileManager/Module&Code/&DeleteLines",  slot::ModuleCodeDeleteLines,  true,  Clear, DeleteLines,  nullptr, DeleteLinesText},
-    {I,    32871, L"&FileManager/Module&Code/&ReplaceLines", slot::ModuleCodeReplaceLines, true,  Clear, ReplaceLines, nullptr, ReplaceLinesText},
-    {I,    32872, L"&FileManager/Module&Code/R&edeclare",    slot::ModuleCodeRedeclare,    true,  Clear, Redeclare,    nullptr, RedeclareText},
-    {Sep,  0,     L"&FileManager/Module&Code",               kNoSlot,                      false, Clear, nullptr,      nullptr, nullptr},
-    {I,    32873, L"&FileManager/Module&Code/&Find",         slot::ModuleCodeFind,         true,  Clear, Find,         nullptr, FindText},
-    {I,    32874, L"&FileManager/Module&Code/Find&Struct",   slot::ModuleCodeFindStruct,   true,  Clear, FindStruct,   nullptr, FindStructText},
-    {Sep,  0,     L"&FileManager/Module&Code",               kNoSlot,                      false, Clear, nullptr,      nullptr, nullptr},
-    {I,    32906, L"&FileManager/Module&Code/Selec&t",       slot::ModuleCodeSelect,       true,  Clear, Select,       nullptr, SelectText},
-    {I,    32875, L"&FileManager/Module&Code/Select&Line",   slot::ModuleCodeSelectLine,   true,  Clear, SelectLine,   nullptr, SelectLineText},
-}};
+// "&Open": the fourth argument has no field of its own; it takes field 3's text, the edit
+// mode as typed. "&Close" passes 0 only for a field 2 of exactly "0". "&Find": the seventh, eighth
+// and tenth arguments are fixed; field 7 only switches the ninth.
+constexpr CommandRow kRows[] = {
+    Separator(L"&FileManager"),
+    Item(32865, L"&FileManager/Module&Code/Get&Prop",      slot::ModuleCodeGetProp,      Request<&P::ModuleCodeGetProp, Long<1>>,                                      GetPropText),
+    Separator(L"&FileManager/Module&Code"),
+    Item(32866, L"&FileManager/Module&Code/&Open",         slot::ModuleCodeOpen,         Request<&P::ModuleCodeOpen, Text<1>, Unsigned<2>, EditMode<3>, Text<3>, Text<4>>, ValueResult<L"ModuleCodeOpen %ld", &P::ModuleCodeOpenResult>),
+    Item(32867, L"&FileManager/Module&Code/&Close",        slot::ModuleCodeClose,        Request<&P::ModuleCodeClose, Long<1>, IsNot<2, L"0">, EditMode<3>>,           FixedResult<L"ModuleCodeClose o.k.", &P::ModuleCodeCloseResult>),
+    Separator(L"&FileManager/Module&Code"),
+    Item(32868, L"&FileManager/Module&Code/&GetLines",     slot::ModuleCodeGetLines,     Request<&P::ModuleCodeGetLines, Long<1>, Long<2>, Long<3>>,                   ValueResult<L"ModuleCodeGetLines\n%s", &P::ModuleCodeGetLinesResult>),
+    Item(32869, L"&FileManager/Module&Code/&InsertLines",  slot::ModuleCodeInsertLines,  Request<&P::ModuleCodeInsertLines, Long<1>, Long<2>, List<3>>,                FixedResult<L"ModuleCodeInsertLines o.k.", &P::ModuleCodeInsertLinesResult>),
+    Item(32870, L"&FileManager/Module&Code/&DeleteLines",  slot::ModuleCodeDeleteLines,  Request<&P::ModuleCodeDeleteLines, Long<1>, Long<2>, Long<3>>,                FixedResult<L"ModuleCodeDeleteLines o.k.", &P::ModuleCodeDeleteLinesResult>),
+    Item(32871, L"&FileManager/Module&Code/&ReplaceLines", slot::ModuleCodeReplaceLines, Request<&P::ModuleCodeReplaceLines, Long<1>, Long<2>, Long<3>, List<4>>,       ValueResult<L"ModuleCodeReplaceLines\n%s", &P::ModuleCodeReplaceLinesResult>),
+    Item(32872, L"&FileManager/Module&Code/R&edeclare",    slot::ModuleCodeRedeclare,    Request<&P::ModuleCodeRedeclare, Long<1>, Text<2>, Text<3>, Text<4>>,         FixedResult<L"ModuleCodeRedeclare o.k.", &P::ModuleCodeRedeclareResult>),
+    Separator(L"&FileManager/Module&Code"),
+    Item(32873, L"&FileManager/Module&Code/&Find",         slot::ModuleCodeFind,         Find,                                                                          FindText),
+    Item(32874, L"&FileManager/Module&Code/Find&Struct",   slot::ModuleCodeFindStruct,   Request<&P::ModuleCodeFindStruct, Long<1>, Long<2>, As<link::EStructKind, Long<3>>, Flag<4>>, FindStructText),
+    Separator(L"&FileManager/Module&Code"),
+    Item(32906, L"&FileManager/Module&Code/Selec&t",       slot::ModuleCodeSelect,       Request<&P::ModuleCodeSelect, Long<1>, Long<2>>,                              FixedResult<L"ModuleCodeSelect o.k.", &P::ModuleCodeSelectResult>),
+    Item(32875, L"&FileManager/Module&Code/Select&Line",   slot::ModuleCodeSelectLine,   Request<&P::ModuleCodeSelectLine, Long<1>, Long<2>, Text<3>>,                 FixedResult<L"ModuleCodeSelectLine o.k.", &P::ModuleCodeSelectLineResult>),
+};
+static_assert(WellFormed(kRows));
 
 }  // namespace
 

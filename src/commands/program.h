@@ -1,19 +1,16 @@
 // The program commands that the variable panel's "Programm" buttons run as well.
 #pragma once
-#include <cstdint>
-#include <string>
+#include "commands/rows.h"
 
 namespace vantel {
 
-class CConsole;
-
-std::int16_t StartRequest(CConsole& c);
-std::int16_t StartOffRequest(CConsole& c);
-std::int16_t StopRequest(CConsole& c);
-std::int16_t StopOffRequest(CConsole& c);
-int StartDone(CConsole& c, std::int16_t h, std::wstring& message);
-int StartOffDone(CConsole& c, std::int16_t h, std::wstring& message);
-int StopDone(CConsole& c, std::int16_t h, std::wstring& message);
-int StopOffDone(CConsole& c, std::int16_t h, std::wstring& message);
+inline constexpr RequestFn StartRequest = Request<&P::Start>;
+inline constexpr RequestFn StartOffRequest = Request<&P::StartOff>;
+inline constexpr RequestFn StopRequest = Request<&P::Stop>;
+inline constexpr RequestFn StopOffRequest = Request<&P::StopOff>;
+inline constexpr ResultFn StartDone = FixedResult<L"Start o.k.", &P::StartResult>;
+inline constexpr ResultFn StartOffDone = FixedResult<L"StartOff o.k.", &P::StartOffResult>;
+inline constexpr ResultFn StopDone = FixedResult<L"Stop o.k.", &P::StopResult>;
+inline constexpr ResultFn StopOffDone = FixedResult<L"StopOff o.k.", &P::StopOffResult>;
 
 }  // namespace vantel

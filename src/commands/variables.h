@@ -1,17 +1,13 @@
 // Variable requests shared by the "&Variablen" menu and the hidden test commands.
 #pragma once
-#include <cstdint>
-#include <string>
+#include "commands/rows.h"
 
 namespace vantel {
 
-class CConsole;
-
-// ShowVar(field 1, field 2) and SetInfo(field 1, field 2).
-std::int16_t ShowVarRequest(CConsole& c);
-std::int16_t SetInfoRequest(CConsole& c);
+inline constexpr RequestFn ShowVarRequest = Request<&P::ShowVar, field::Text<1>, field::Text<2>>;
+inline constexpr RequestFn SetInfoRequest = Request<&P::SetInfo, field::Text<1>, field::Text<2>>;
 // The text that the result delivers is the message.
-int ShowVarText(CConsole& c, std::int16_t h, std::wstring& message);
-int SetInfoText(CConsole& c, std::int16_t h, std::wstring& message);
+inline constexpr ResultFn ShowVarText = TextResult<&P::ShowVarResult>;
+inline constexpr ResultFn SetInfoText = TextResult<&P::SetInfoResult>;
 
 }  // namespace vantel

@@ -4,7 +4,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <cwctype>
 #include <string_view>
 
 #include <fmt/xchar.h>
@@ -23,6 +22,7 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
+#include "dialog/journal_list.h"
 #include "dialog/window_group.h"
 #include "jobs/console.h"
 #include "jobs/journal_format.h"
@@ -31,93 +31,6 @@
 
 namespace vantel {
 namespace {
-
-enum Column { kSeqColumn, kTimeColumn, kKindColumn, kPathColumn, kHandleColumn, kTextColumn, kLatencyColumn };
-
-// Locale-independent for ASCII and Latin-1, where most of our text lives.
-wchar_t Fold(wchar_t c) {
-    if (c < 0x80) return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c + 32) : c;
-    if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return static_cast<wchar_t>(c + 32);
-    return static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
-}
-
-// needle is folded already.
-bool ContainsFolded(std::wstring_view hay, std::wstring_view needle) {
-    return std::search(hay.begin(), hay.end(), needle.begin(), needle.end(),
-                       [](wchar_t h, wchar_t n) { return Fold(h) == n; }) != hay.end();
-}
-
-// The call is UTF-8; an ASCII needle never matches inside a multi-byte sequence, so it is
-// searched as bytes without decoding.
-bool CallContains(const std::string& call, std::wstring_view needle) {
-    const bool ascii = std::all_of(needle.begin(), needle.end(), [](wchar_t c) { return c < 0x80; });
-    if (!ascii) return ContainsFolded(FromUtf8(call), needle);
-    return std::search(call.begin(), call.end(), needle.begin(), needle.end(), [](char h, wchar_t n) {
-               return static_cast<wchar_t>(h >= 'A' && h <= 'Z' ? h + 32 : static_cast<unsigned char>(h)) == n;
-           }) != call.end();
-}
-
-// 100000 as "100.000".
-std::wstring Grouped(std::uint64_t n) {
-    std::wstring digits = std::to_wstring(n);
-    for (int i = static_cast<int>(digits.size()) - 3; i > 0; i -= 3) {
-        digits.insert(static_cast<std::size_t>(i), 1, L'.');
-    }
-    return digits;
-}
-
-std::wstring AgeText(std::int64_t ms) {
-    if (ms < 0) return L"?";
-    if (ms < 1000) return fmt::format(L"{} ms", ms);
-    return fmt::format(L"{},{} s", ms / 1000, ms % 1000 / 100);
-}
-
-// Commands from outside have no menu path: they go by their id.
-std::wstring CommandText(std::wstring_view path, int id) {
-    if (!path.empty() || id == 0) return std::wstring(path);
-    return fmt::format(L"Befehl {}", id);
-}
-
-std::wstring SlotText(int slot) {
-    if (slot >= kShowTableSlotBase) return fmt::format(L"Show-Tabelle {}", slot - kShowTableSlotBase);
-    return std::to_wstring(slot);
-}
-
-// Everything an entry holds, one field a line, its text last and whole.
-std::wstring DetailText(const JournalEntry& e) {
-    std::wstring out = fmt::format(L"Nr. {}   {}   {}\n", e.seq, FromUtf8(JournalTime(e.timeMs)),
-                                   FromUtf8(std::string(KindName(e.kind))));
-    const auto line = [&out](std::wstring_view label, const std::wstring& value) {
-        out += fmt::format(L"{:<11}{}\n", label, value);
-    };
-    if (!e.path.empty() || e.id != 0) {
-        const bool both = e.id != 0 && !e.path.empty();
-        line(L"Befehl:", both ? fmt::format(L"{} ({})", e.path, e.id) : CommandText(e.path, e.id));
-    }
-    if (e.handle) line(L"Handle:", std::to_wstring(*e.handle));
-    if (e.slot) line(L"Slot:", SlotText(*e.slot));
-    if (e.latencyMs) line(L"Latenz:", fmt::format(L"{} ms", *e.latencyMs));
-    if (!e.call.empty()) line(L"Aufruf:", FromUtf8(e.call));
-    if (e.ret) line(L"Rückgabe:", std::to_wstring(*e.ret));
-    if (e.type) line(L"Meldung:", fmt::format(L"Typ {}, wParam {}", *e.type, e.wParam.value_or(0)));
-    if (!e.type && e.wParam) line(L"wParam:", std::to_wstring(*e.wParam));
-    for (std::size_t i = 0; i < e.params.size(); ++i) {
-        line(i == 0 ? L"Parameter:" : L"", fmt::format(L"{:>2} {}", i + 1, e.params[i]));
-    }
-    if (!e.buttons.empty()) {
-        std::wstring buttons;
-        for (std::size_t i = 0; i < e.buttons.size(); ++i) buttons += (i ? L" | " : L"") + e.buttons[i];
-        line(L"Knöpfe:", buttons);
-    }
-    if (e.answer) line(L"Antwort:", std::to_wstring(*e.answer));
-    if (ShowsSomething(e.kind)) line(L"Gezeigt:", e.shown ? L"ja" : L"nein, nur im Protokoll");
-    if (!e.text.empty()) {
-        std::wstring text = e.text;
-        std::erase(text, L'\r');
-        out += L"\n" + text;
-    }
-    return out;
-}
 
 void SetLabelIfChanged(wxWindow* w, const wxString& label) {
     if (w->GetLabel() != label) w->SetLabel(label);
@@ -135,18 +48,7 @@ public:
 
     wxString OnGetItemText(long item, long column) const override {
         const JournalEntry* e = m_owner.EntryOfRow(item);
-        if (e == nullptr) return wxString();
-        switch (column) {
-            case kSeqColumn: return wxString::Format("%llu", static_cast<unsigned long long>(e->seq));
-            case kTimeColumn: return wxString::FromUTF8(JournalClock(e->timeMs));
-            case kKindColumn: return wxString::FromUTF8(KindName(e->kind).data(), KindName(e->kind).size());
-            case kPathColumn: return wxString(CommandText(e->path, e->id));
-            case kHandleColumn: return e->handle ? wxString::Format("%d", *e->handle) : wxString();
-            case kTextColumn: return wxString(e->Summary());
-            case kLatencyColumn:
-                return e->latencyMs ? wxString::Format("%lld ms", static_cast<long long>(*e->latencyMs)) : wxString();
-            default: return wxString();
-        }
+        return e == nullptr ? wxString() : wxString(CellText(*e, static_cast<int>(column)));
     }
 
 private:
@@ -309,15 +211,11 @@ const JournalEntry* CJournalWnd::EntryOfRow(long row) const {
 }
 
 bool CJournalWnd::Passes(const JournalEntry& e) const {
-    if (m_kindIndex >= 0 && static_cast<int>(e.kind) != m_kindIndex) return false;
-    if (m_needle.empty()) return true;
-    return ContainsFolded(e.path, m_needle) || ContainsFolded(e.text, m_needle) || CallContains(e.call, m_needle);
+    return PassesFilter(e, m_kindIndex, m_needle);
 }
 
 void CJournalWnd::OnFilterChanged() {
-    m_needle.clear();
-    const std::wstring typed = m_filter->GetValue().ToStdWstring();
-    for (const wchar_t c : typed) m_needle += Fold(c);
+    m_needle = FoldFilter(m_filter->GetValue().ToStdWstring());
     m_kindIndex = m_kind->GetSelection() - 1;
     if (m_console != nullptr && IsShown()) Rebuild();
 }

@@ -12,7 +12,7 @@ class wxStaticText;
 namespace vantel {
 
 // The end code of the question dialog's left button; the middle and right ones follow.
-inline constexpr int kFirstAnswerCode = 1004;
+inline constexpr int kFirstAnswerCode = kAnswerLeft;
 
 class CQuestDlg : public CModalDialog {
 public:

@@ -16,6 +16,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "jobs/command_row.h"
 #include "jobs/history.h"
 #include "jobs/journal.h"
 #include "jobs/slots.h"
@@ -25,8 +26,6 @@
 class CRegPair;
 
 namespace vantel {
-
-struct CommandRow;
 
 // The journal's note at the end of a session, and the start of the one when saving failed.
 inline constexpr std::wstring_view kSavedNote = L"Histories gespeichert";
@@ -47,8 +46,9 @@ struct PendingJob {
 
 class CConsole {
 public:
-    // appPair: the application registry pair, parent of the history pairs.
-    CConsole(ISurface& surface, std::unique_ptr<link::ILinkBackend> link, CRegPair& appPair);
+    // appPair: the application registry pair, parent of the history pairs. rows: the
+    // commands it runs (the catalogue); they outlive the console.
+    CConsole(ISurface& surface, std::unique_ptr<link::ILinkBackend> link, CRegPair& appPair, CommandRows rows);
     CConsole(const CConsole&) = delete;
     CConsole& operator=(const CConsole&) = delete;
 
@@ -75,6 +75,7 @@ public:
     bool SaveHistories();
 
     HWND Window() const { return m_window; }
+    CommandRows Rows() const { return m_rows; }
 
     // A command message; false when no command has this id. Runs the request pattern of
     // the command's row: UpdateData, busy check, request, handle into the slot.
@@ -197,6 +198,7 @@ private:
     void OnProgressInfo(std::int16_t h);
 
     ISurface& m_surface;
+    CommandRows m_rows;
     Journal m_journal;
     std::vector<Context> m_contexts;
     std::unordered_map<int, std::wstring_view> m_paths;  // command id -> its journal path

@@ -5,7 +5,6 @@
 
 namespace vantel {
 
-inline constexpr int kSlotCount = 133;
 inline constexpr int kShowTableSize = 100;
 inline constexpr int kNoSlot = -1;
 
@@ -30,7 +29,7 @@ enum : int {
     Count
 };
 }  // namespace slot
-static_assert(slot::Count == kSlotCount);
+inline constexpr int kSlotCount = slot::Count;
 static_assert(slot::ShowVar == 13 && slot::DisableStart == 63 && slot::ItemCopy == 79 && slot::NotifyVolume == 114 &&
               slot::NotifyActiveInterface == 128);
 

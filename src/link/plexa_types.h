@@ -25,6 +25,26 @@ enum EMessageType : std::int32_t {
     eMsgDialog = 4,
 };
 
+// The type of a notification the link posts (its lParam); the low 16 bits of wParam carry
+// the handle it is about.
+enum class ENotifyType : std::int32_t {
+    Result = 0,               // a job's result is ready to fetch
+    SyncAddMessage = 1,
+    CommandAbort = 2,         // the job was aborted
+    AsyncAddInfo = 10,        // a message added to the buffer, by its kind
+    AsyncAddState = 11,
+    AsyncAddAcknowledge = 12,
+    AsyncSubMessage = 20,     // a message removed from the buffer
+    AsyncAddWait = 30,
+    AsyncConfirm = 50,
+    AsyncAddDialog = 60,
+    AsyncAnswer = 70,
+    SyncAddDialog = 100,      // a question the controller waits on
+    Mouse6D = 200,
+    KeySwitch = 300,
+    ProgressInfo = 400,
+};
+
 // What "Tandix" asks of the controller. The console passes the number typed, named or not.
 enum ETandix : std::int32_t {
     eTandixOff = 0,

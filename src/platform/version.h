@@ -5,6 +5,8 @@
 // "\\VarFileInfo\\Translation" is one wchar_t holding language (low 16 bits) and code page
 // (high 16 bits), which reads as the {language, code page} pair of WORDs.
 #pragma once
+#include <string>
+
 #include "platform/wintypes.h"
 
 // Size in bytes of the version block of the file at path; 0 when the file cannot be read,
@@ -20,3 +22,12 @@ BOOL VerQueryValueW(const void* block, const wchar_t* subBlock, void** out, UINT
 DWORD GetModuleFileNameW(void* hModule, wchar_t* buf, DWORD size);
 // The current directory; characters written, 0 on failure or when buf is too small.
 DWORD GetCurrentDirectoryW(DWORD size, wchar_t* buf);
+
+namespace vantel {
+
+// The two version strings of the executable at path (default: the running one); each
+// empty when it cannot be read.
+void ReadVersionInfo(std::wstring& internalName, std::wstring& fileVersion);
+void ReadVersionInfo(const std::wstring& exePath, std::wstring& internalName, std::wstring& fileVersion);
+
+}  // namespace vantel

@@ -548,5 +548,48 @@ TEST_F(Dispatcher, AbortTestWithANegativePauseAndNoJob) {
     EXPECT_EQ(link->CallsTo(CallId::CmdAbort)[0].Int(0), 0);
 }
 
+// --- A catalogue of the test's own ---------------------------------------------------------
+
+// Two commands share slot 5 (the first row with a result owns it) and one keeps slot 6 as a
+// subscription; none of them is in the real catalogue.
+std::int16_t ReadFieldOne(CConsole& c) { return c.Link().ShowVar(c.Param(1), L""); }
+int FirstText(CConsole& c, std::int16_t h, std::wstring& m) { return c.Link().ShowVarResult(h, m); }
+int SecondText(CConsole&, std::int16_t, std::wstring& m) { m = L"second row"; return 1; }
+void Hello(CConsole& c) { c.ShowMessage(L"hello"); }
+
+constexpr CommandRow kOwnRows[] = {
+    {RowKind::Item,   101, L"A/&One",   5,       true,  SlotUse::Clear, ReadFieldOne, nullptr, FirstText},
+    {RowKind::Item,   102, L"A/&Two",   5,       true,  SlotUse::Clear, ReadFieldOne, nullptr, SecondText},
+    {RowKind::Hidden, 103, L"",         6,       false, SlotUse::Keep,  ReadFieldOne, nullptr, SecondText},
+    {RowKind::Item,   104, L"A/&Hello", kNoSlot, false, SlotUse::Clear, nullptr,      Hello,   nullptr},
+};
+
+class OwnCatalogue : public ::testing::Test, protected test::ConsoleRig {
+protected:
+    OwnCatalogue() : test::ConsoleRig(kOwnRows) {}
+};
+
+TEST_F(OwnCatalogue, TheConsoleRunsOnlyTheRowsItIsGiven) {
+    EXPECT_FALSE(console->Command(kShow));  // a real command, not in this table
+    Menu(104);
+    EXPECT_EQ(surface.boxes, Boxes{L"hello"});
+
+    surface.SetField(1, L"$A");
+    link->handles = {7, 8};
+    Menu(102);
+    Menu(101);  // same slot, still busy
+    EXPECT_EQ(surface.boxes.back(), kBusy);
+    link->Answer(CallId::ShowVarResult, 1, {L"first row"});
+    Post(7, 0);  // the slot's result row is the first one, whichever command filled it
+    EXPECT_EQ(surface.boxes.back(), L"first row");
+    EXPECT_EQ(console->Slots().block[5], 0);
+
+    Menu(103);
+    Post(8, 0);
+    Post(8, 0);
+    EXPECT_EQ(surface.boxes, (Boxes{L"hello", kBusy, L"first row", L"second row", L"second row"}));
+    EXPECT_EQ(console->Slots().block[6], 8);
+}
+
 }  // namespace
 }  // namespace vantel

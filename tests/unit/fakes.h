@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include "commands/catalogue.h"
 #include "jobs/console.h"
 #include "link/plexa.h"
 #include "platform/registry.h"
@@ -174,12 +175,13 @@ private:
     std::map<link::CallId, std::deque<Reply>> answers;
 };
 
-// A console on the fake surface and link, with the registry in a temporary folder.
+// A console on the fake surface and link, with the registry in a temporary folder; it runs
+// the real catalogue unless given rows of its own.
 struct ConsoleRig {
-    ConsoleRig() {
+    explicit ConsoleRig(CommandRows rows = Catalogue()) {
         auto owned = std::make_unique<FakeLink>();
         link = owned.get();
-        console = std::make_unique<CConsole>(surface, std::move(owned), app);
+        console = std::make_unique<CConsole>(surface, std::move(owned), app, rows);
     }
 
     // WM_PLEXA as the link posts it: the handle in the low 16 bits of wParam.

@@ -13,6 +13,7 @@
 
 #include "platform/ole.h"
 #include "platform/registry.h"
+#include "platform/version.h"
 #include "temp_stores.h"
 
 namespace vantel {
