@@ -5,9 +5,9 @@
 // Adding a request with its command, every step:
 //   1. link/plexa_calls.def: the request's line and its result call's line, in the
 //      family they belong to. CPlexa, the tracing wrapper and the scripted link follow.
-//   2. The simulated controller answers it: in link/sim_controller.cpp, the call's case in
-//      SimController::Complete, routing it to its family's handler, and the answer in that
-//      handler (what it checks, what the result call delivers).
+//   2. The simulated controller answers it: a case for the call in its family's file under
+//      sim/requests/ (what it checks, what the result call delivers), reading its arguments
+//      with Arg<CallId::Name, position>. The routing follows from the family in step 1.
 //   3. docs/simulator.md: the call's row in the table of what the simulator answers.
 //   4. jobs/slots.h: the slot's name at the end of slot::, before Count (its number is
 //      fixed from then on), and its place in kResultSearchOrder (the static_assert below
