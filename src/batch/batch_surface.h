@@ -26,7 +26,6 @@ private:
 
 // The end code of a question dialog closed with its close box.
 inline constexpr int kQuestionClosed = 2;
-inline constexpr int kFirstAnswerButton = 1004;
 
 class BatchSurface final : public ISurface {
 public:
@@ -35,7 +34,7 @@ public:
     // The console whose fields ReadFields reports.
     void Attach(CConsole& console) { m_console = &console; }
 
-    // The next question dialog ends with this code (a button 1004-1006, or kQuestionClosed).
+    // The next question dialog ends with this code (kAnswerLeft to kAnswerRight, or kQuestionClosed).
     void QueueAnswer(int endCode) { m_answers.push_back(endCode); }
 
     FieldTexts ReadFields() override;

@@ -139,7 +139,7 @@ bool Runner::Carry(const ScriptLine& line, bool& closed, std::string& error) {
         case Verb::BofKey: PostMessageW(m_window, WM_BOFKEY, static_cast<WPARAM>(line.first), 0); return true;
         case Verb::Answer:
             m_surface.QueueAnswer(line.first == script::kAnswerClose ? kQuestionClosed
-                                                             : kFirstAnswerButton + static_cast<int>(line.first));
+                                                             : kAnswerLeft + static_cast<int>(line.first));
             return true;
         case Verb::Wait: WaitIdle(); return true;
         case Verb::Sleep: DispatchFor(static_cast<unsigned>(line.first)); return true;

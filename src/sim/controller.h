@@ -101,9 +101,9 @@ private:
     std::int16_t NextHandle();
     std::uint32_t NextMessageHandle();
     std::uint64_t Stamp();
-    void PostRaw(std::int16_t h, int type);
+    void PostRaw(std::int16_t h, ENotifyType type);
     // Keeps p for the fetch call of its kind and posts the notification.
-    void Deliver(std::int16_t h, int type, Payload p);
+    void Deliver(std::int16_t h, ENotifyType type, Payload p);
     void Finish(std::int16_t h, std::int32_t ret, std::wstring text = {}, std::int32_t number = 0);
     void FinishWith(std::int16_t h, std::vector<Out> outs);
     // Ends the job with a synchronous message (type 1) that says why.

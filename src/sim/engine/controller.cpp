@@ -55,13 +55,13 @@ std::uint64_t SimController::Stamp() {
     return CFileTime::GetCurrentTime().GetTime();
 }
 
-void SimController::PostRaw(std::int16_t h, int type) {
+void SimController::PostRaw(std::int16_t h, ENotifyType type) {
     if (!m_open || m_window == 0) return;
-    if (m_log.TracesNotifications()) m_log.Trace(L"post " + std::to_wstring(h) + L" type " + std::to_wstring(type));
+    if (m_log.TracesNotifications()) m_log.Trace(L"post " + std::to_wstring(h) + L" type " + std::to_wstring(static_cast<std::int32_t>(type)));
     m_posts.push_back({m_window, m_plexaMsg, static_cast<WPARAM>(static_cast<std::uint16_t>(h)), static_cast<LPARAM>(type)});
 }
 
-void SimController::Deliver(std::int16_t h, int type, Payload p) {
+void SimController::Deliver(std::int16_t h, ENotifyType type, Payload p) {
     if (!m_open) return;  // nobody listens: nothing is kept either
     if (const auto dropped = m_mailbox.Keep(h, std::move(p), m_standing.count(h) != 0)) {
         m_log.AddOwn(Stamp(), L"Mailbox", L"", kLogMailboxFull, 2,
@@ -78,14 +78,14 @@ void SimController::Finish(std::int16_t h, std::int32_t ret, std::wstring text, 
     p.ret = ret;
     p.text = std::move(text);
     p.number = number;
-    Deliver(h, 0, std::move(p));
+    Deliver(h, ENotifyType::Result, std::move(p));
 }
 
 void SimController::FinishWith(std::int16_t h, std::vector<Out> outs) {
     Payload p;
     p.kind = Kind::Result;
     p.outs = std::move(outs);
-    Deliver(h, 0, std::move(p));
+    Deliver(h, ENotifyType::Result, std::move(p));
 }
 
 void SimController::FinishWithMessage(std::int16_t h, const std::wstring& why, std::uint32_t number,
@@ -98,7 +98,7 @@ void SimController::FinishWithMessage(std::int16_t h, const std::wstring& why, s
     p.msg.text1 = why;
     p.msg.text2 = origin;
     p.msg.stamp = Stamp();
-    Deliver(h, 1, std::move(p));
+    Deliver(h, ENotifyType::SyncAddMessage, std::move(p));
 }
 
 bool SimController::StillLive(std::int16_t h) const {
@@ -291,7 +291,7 @@ std::int32_t SimController::Abort(std::int16_t h) {
         return 0;
     }
     m_live.erase(h);
-    PostRaw(h, 2);
+    PostRaw(h, ENotifyType::CommandAbort);
     return 1;
 }
 
@@ -331,7 +331,7 @@ std::int32_t SimController::SyncAnswer(std::span<const LinkArg> args, Clock::tim
             p.kind = Kind::Progress;
             p.values[0] = 100;
             p.text = L"END (" + caption + L")";
-            Deliver(m_runHandle, 400, std::move(p));
+            Deliver(m_runHandle, ENotifyType::ProgressInfo, std::move(p));
             EndProgram();
         } else {
             m_nextStep = now + StepPeriod();

@@ -32,7 +32,7 @@ void SimController::AnnounceRemoval(std::uint32_t handle) {
     p.kind = Kind::SubMsg;
     p.msg.handle = handle;
     p.msg.stamp = Stamp();
-    Deliver(NextHandle(), 20, std::move(p));
+    Deliver(NextHandle(), ENotifyType::AsyncSubMessage, std::move(p));
 }
 
 void SimController::RemoveMessage(std::uint32_t handle) {
@@ -44,7 +44,7 @@ void SimController::ConfirmMessage(std::uint32_t handle) {
     Payload p;
     p.kind = Kind::Confirm;
     p.msg.handle = handle;
-    Deliver(NextHandle(), 50, std::move(p));
+    Deliver(NextHandle(), ENotifyType::AsyncConfirm, std::move(p));
 }
 
 bool SimController::AnswerDialog(std::uint32_t handle, std::int64_t answer) {
@@ -56,7 +56,7 @@ bool SimController::AnswerDialog(std::uint32_t handle, std::int64_t answer) {
     p.kind = Kind::Answer;
     p.msg.handle = handle;
     p.values[0] = static_cast<std::int16_t>(answer);
-    Deliver(NextHandle(), 70, std::move(p));
+    Deliver(NextHandle(), ENotifyType::AsyncAnswer, std::move(p));
     return true;
 }
 
@@ -66,7 +66,7 @@ void SimController::KeySwitch() {
     Payload p;
     p.kind = Kind::Key;
     p.values[0] = it == positions.end() ? 0 : it->second;
-    Deliver(NextHandle(), 300, std::move(p));
+    Deliver(NextHandle(), ENotifyType::KeySwitch, std::move(p));
 }
 
 void SimController::StartMouse() {
@@ -92,7 +92,7 @@ void SimController::MouseReading(const std::array<std::int16_t, 6>& values) {
     m_mouse.Take(values);
     if (!m_open || m_window == 0) return;  // nobody listens
     m_mouse.Posted();
-    PostRaw(m_mouse.Handle(), 200);
+    PostRaw(m_mouse.Handle(), ENotifyType::Mouse6D);
 }
 
 void SimController::WanderingReading() { MouseReading(m_mouse.Wander()); }

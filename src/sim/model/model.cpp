@@ -129,15 +129,15 @@ std::int32_t SimVariables::Int(std::wstring_view name) const {
 
 // ---------------------------------------------------------------------------------------
 
-int AddNotificationType(MsgKind kind) {
+ENotifyType AddNotificationType(MsgKind kind) {
     switch (kind) {
-        case MsgKind::Info: return 10;
-        case MsgKind::State: return 11;
-        case MsgKind::Acknowledge: return 12;
-        case MsgKind::Wait: return 30;
-        case MsgKind::Dialog: return 60;
+        case MsgKind::Info: return ENotifyType::AsyncAddInfo;
+        case MsgKind::State: return ENotifyType::AsyncAddState;
+        case MsgKind::Acknowledge: return ENotifyType::AsyncAddAcknowledge;
+        case MsgKind::Wait: return ENotifyType::AsyncAddWait;
+        case MsgKind::Dialog: return ENotifyType::AsyncAddDialog;
     }
-    return 10;
+    return ENotifyType::AsyncAddInfo;
 }
 
 const SimMessage& SimMessageBuffer::Add(SimMessage m, std::optional<std::uint32_t>& dropped) {

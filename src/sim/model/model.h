@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "link/plexa_types.h"
 #include "sim/outcome.h"
 
 namespace vantel::link::sim {
@@ -75,7 +76,7 @@ struct SimMessage {
 };
 
 // The notification type that announces a message added to the buffer.
-int AddNotificationType(MsgKind kind);
+ENotifyType AddNotificationType(MsgKind kind);
 
 class SimMessageBuffer {
 public:

@@ -57,7 +57,7 @@ void SimController::CompleteExec(Job& job) {
             job.answers = cmd.answers;
             m_asking[h] = d.msg.handle;
             m_askJobs[h] = job;
-            Deliver(h, 100, std::move(d));
+            Deliver(h, ENotifyType::SyncAddDialog, std::move(d));
             return;  // the result follows the answer
         }
         case ExecVerb::SyncMsg: return FinishWithMessage(h, cmd.text, number(), L"EditExec", MsgKind::Info);
@@ -91,11 +91,11 @@ void SimController::CompleteExec(Job& job) {
             p.kind = Kind::Progress;
             p.values[0] = static_cast<std::int16_t>(cmd.numbers[0]);
             p.text = cmd.text;
-            Deliver(h, 400, std::move(p));
+            Deliver(h, ENotifyType::ProgressInfo, std::move(p));
             break;
         }
         case ExecVerb::Fail: return Finish(h, 0);
-        case ExecVerb::Abort: PostRaw(h, 2); return;
+        case ExecVerb::Abort: PostRaw(h, ENotifyType::CommandAbort); return;
         case ExecVerb::Help: AddMessage(MsgKind::Info, kMsgExecHelp, ExecHelp(), L"EditExec"); break;
     }
     Finish(h, 1);

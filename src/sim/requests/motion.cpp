@@ -110,7 +110,7 @@ void SimController::StepMotion() {
     p.kind = Kind::Progress;
     p.values[0] = static_cast<std::int16_t>(m.step * 100 / kMotionSteps);
     p.text = m.verb;
-    Deliver(m.handle, 400, std::move(p));
+    Deliver(m.handle, ENotifyType::ProgressInfo, std::move(p));
     SetState(L"$POS_ACT", PositionText());
     if (m.step >= kMotionSteps) EndMotion(true);
     else m.next = m_now + m_cfg.step;

@@ -44,7 +44,7 @@ void SimController::StepProgram() {
     p.kind = Kind::Progress;
     p.values[0] = step.percent;
     p.text = step.text;
-    Deliver(m_runHandle, 400, std::move(p));
+    Deliver(m_runHandle, ENotifyType::ProgressInfo, std::move(p));
     if (!step.point.empty()) {
         if (auto pos = PointText(step.point)) SetState(L"$POS_ACT", *pos);
     }
@@ -59,7 +59,7 @@ void SimController::StepProgram() {
         d.msg.stamp = Stamp();
         m_programDialog = d.msg.handle;
         m_programAnswers = step.ask->answers;
-        Deliver(m_runHandle, 100, std::move(d));
+        Deliver(m_runHandle, ENotifyType::SyncAddDialog, std::move(d));
     }
     if (step.ended) EndProgram();
     else SyncProgramVars();
