@@ -43,6 +43,17 @@ CFileTime CFileTime::FromUnixMillis(std::int64_t ms) {
     return CFileTime(static_cast<std::uint64_t>(static_cast<std::int64_t>(kUnixEpochTicks) + ms * 10'000));
 }
 
+CFileTime::UnixTime CFileTime::ToUnix() const {
+    if (m_ticks >= kUnixEpochTicks) {
+        const std::uint64_t d = m_ticks - kUnixEpochTicks;
+        return {static_cast<std::int64_t>(d / kTicksPerSecond),
+                static_cast<std::int32_t>((d % kTicksPerSecond) / kTicksPerMilli)};
+    }
+    const std::uint64_t d = kUnixEpochTicks - m_ticks;
+    const std::uint64_t whole = (d + kTicksPerSecond - 1) / kTicksPerSecond;
+    return {-static_cast<std::int64_t>(whole), static_cast<std::int32_t>((whole * kTicksPerSecond - d) / kTicksPerMilli)};
+}
+
 std::size_t CFileTime::Format(wchar_t* buf, std::size_t len, const wchar_t* format) const {
     if (buf == nullptr || len == 0) return 0;
     const std::size_t limit = len - 1;
@@ -52,19 +63,7 @@ std::size_t CFileTime::Format(wchar_t* buf, std::size_t len, const wchar_t* form
         return 0;
     }
 
-    // Seconds and milliseconds since 1970, floored so times before 1970 stay in range.
-    std::int64_t secs;
-    std::int64_t millis;
-    if (m_ticks >= kUnixEpochTicks) {
-        const std::uint64_t d = m_ticks - kUnixEpochTicks;
-        secs = static_cast<std::int64_t>(d / kTicksPerSecond);
-        millis = static_cast<std::int64_t>((d % kTicksPerSecond) / kTicksPerMilli);
-    } else {
-        const std::uint64_t d = kUnixEpochTicks - m_ticks;
-        const std::uint64_t whole = (d + kTicksPerSecond - 1) / kTicksPerSecond;
-        secs = -static_cast<std::int64_t>(whole);
-        millis = static_cast<std::int64_t>((whole * kTicksPerSecond - d) / kTicksPerMilli);
-    }
+    const auto [secs, millis] = ToUnix();
     const time_t t = static_cast<time_t>(secs);
     std::tm tm{};
     if (localtime_r(&t, &tm) == nullptr) tm = std::tm{};

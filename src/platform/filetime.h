@@ -16,6 +16,14 @@ public:
     static constexpr std::uint64_t kUnixEpochTicks = 116444736000000000ULL;
     static CFileTime FromUnixMillis(std::int64_t ms);
 
+    // Seconds and milliseconds since 1970, floored, so that a time before 1970 keeps its
+    // milliseconds counting forward like any other.
+    struct UnixTime {
+        std::int64_t seconds = 0;
+        std::int32_t millis = 0;
+    };
+    UnixTime ToUnix() const;
+
     std::uint64_t GetTime() const { return m_ticks; }
     void SetTime(std::uint64_t ticks) { m_ticks = ticks; }
 

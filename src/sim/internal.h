@@ -161,7 +161,7 @@ inline bool Matches(std::wstring_view name, std::wstring_view pattern) {
 }
 
 inline std::wstring DateText(std::uint64_t ticks) {
-    const std::time_t t = static_cast<std::time_t>((static_cast<std::int64_t>(ticks) - static_cast<std::int64_t>(CFileTime::kUnixEpochTicks)) / 10'000'000);
+    const std::time_t t = static_cast<std::time_t>(CFileTime(ticks).ToUnix().seconds);
     std::tm tm{};
     localtime_r(&t, &tm);
     wchar_t buf[32];

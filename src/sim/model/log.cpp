@@ -14,8 +14,6 @@
 namespace vantel::link::sim {
 namespace {
 
-constexpr std::uint64_t kTicksPerSecond = 10'000'000;
-constexpr std::uint64_t kTicksPerMilli = 10'000;
 
 std::wstring Cut(const std::wstring& s) { return s.size() <= kMaxLogText ? s : s.substr(0, kMaxLogText); }
 
@@ -33,20 +31,7 @@ void AppendFlat(std::wstring& out, const std::wstring& s) {
 
 // The same text CFileTime::Format gives, but in UTC: it only knows local time.
 std::wstring FormatUtc(std::uint64_t ticks, bool withDate) {
-    constexpr std::uint64_t epoch = Orvo_Time::CFileTime::kUnixEpochTicks;
-    std::int64_t secs;
-    std::int64_t millis;
-    if (ticks >= epoch) {
-        const std::uint64_t d = ticks - epoch;
-        secs = static_cast<std::int64_t>(d / kTicksPerSecond);
-        millis = static_cast<std::int64_t>((d % kTicksPerSecond) / kTicksPerMilli);
-    } else {
-        // Floored, so the milliseconds of a time before 1970 count forward like any other.
-        const std::uint64_t d = epoch - ticks;
-        const std::uint64_t whole = (d + kTicksPerSecond - 1) / kTicksPerSecond;
-        secs = -static_cast<std::int64_t>(whole);
-        millis = static_cast<std::int64_t>((whole * kTicksPerSecond - d) / kTicksPerMilli);
-    }
+    const auto [secs, millis] = Orvo_Time::CFileTime(ticks).ToUnix();
     const time_t t = static_cast<time_t>(secs);
     std::tm tm{};
     if (gmtime_r(&t, &tm) == nullptr) tm = std::tm{};
