@@ -44,6 +44,12 @@ Status LastStatus();
 // The last failure on this thread in words, naming the store; empty after success.
 std::string LastError();
 
+// One value of a hive; false when it cannot be done (LastStatus says why), for a read or a
+// delete also when there is no such value.
+bool SetValue(Hive hive, const std::wstring& key, const std::wstring& name, const std::wstring& data);
+bool GetValue(Hive hive, const std::wstring& key, const std::wstring& name, std::wstring& data);
+bool DeleteValue(Hive hive, const std::wstring& key, const std::wstring& name);
+
 struct Value {
     std::wstring key;
     std::wstring name;
