@@ -30,14 +30,7 @@ int CountChildren(wxWindow* w) {
     return n;
 }
 
-// Runs body inside the dialog's modal loop, then closes the dialog as its Close does.
-void RunModal(CVantelDlg& dlg, std::function<void()> body) {
-    dlg.CallAfter([&dlg, body] {
-        body();
-        dlg.Close();
-    });
-    dlg.DoModal();
-}
+using test::RunModal;
 
 class MainDialog : public ::testing::Test {
 protected:

@@ -21,4 +21,16 @@ inline bool PumpUntil(const std::function<bool()>& cond, int rounds = 400) {
     return cond();
 }
 
+// Runs body inside the dialog's modal loop (after pumping first, when asked), then closes
+// the dialog as its Close does.
+template <class Dialog>
+void RunModal(Dialog& dlg, std::function<void()> body, bool pumpFirst = false) {
+    dlg.CallAfter([&dlg, body = std::move(body), pumpFirst] {
+        if (pumpFirst) Pump();
+        body();
+        dlg.Close();
+    });
+    dlg.DoModal();
+}
+
 }  // namespace vantel::test

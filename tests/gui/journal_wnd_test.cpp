@@ -103,14 +103,7 @@ protected:
         dlg = std::make_unique<CVantelDlg>(app, std::move(owned));
     }
 
-    // Runs body inside the dialog's modal loop, then closes the dialog as its Close does.
-    void RunModal(std::function<void()> body) {
-        dlg->CallAfter([this, body] {
-            body();
-            dlg->Close();
-        });
-        dlg->DoModal();
-    }
+    void RunModal(std::function<void()> body) { test::RunModal(*dlg, std::move(body)); }
 
     // Runs a command whose request gets handle h.
     void Run(int id, std::int16_t h, const std::wstring& field1) {

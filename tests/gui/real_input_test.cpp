@@ -33,15 +33,7 @@ protected:
         dlg = std::make_unique<CVantelDlg>(app, link::MakeEmbeddedLink(0));
     }
 
-    // Runs body inside the dialog's modal loop, then closes the dialog as its Close does.
-    void RunModal(std::function<void()> body) {
-        dlg->CallAfter([this, body] {
-            test::Pump();
-            body();
-            dlg->Close();
-        });
-        dlg->DoModal();
-    }
+    void RunModal(std::function<void()> body) { test::RunModal(*dlg, std::move(body), true); }
 
     static int FocusId() {
         wxWindow* focus = wxWindow::FindFocus();

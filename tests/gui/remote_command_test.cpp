@@ -40,14 +40,7 @@ protected:
         }
     }
 
-    // Runs body inside the dialog's modal loop, then closes the dialog as its Close does.
-    void RunModal(std::function<void()> body) {
-        dlg->CallAfter([this, body] {
-            body();
-            dlg->Close();
-        });
-        dlg->DoModal();
-    }
+    void RunModal(std::function<void()> body) { test::RunModal(*dlg, std::move(body)); }
 
     test::TempStores stores;
     CRegPair app{L"Plexa.Vantel", false};
