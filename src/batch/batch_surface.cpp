@@ -35,7 +35,7 @@ int BatchSurface::RunQuestion(const std::wstring& question, const AnswerCaptions
     }
     // The answer that the end code stands for: the middle and right buttons send 1 and 2,
     // everything else 0.
-    const int answer = code == kAnswerMiddle ? 1 : code == kAnswerRight ? 2 : 0;
+    const int answer = AnswerOf(code);
     m_out.Line("answer: " + std::to_string(answer));
     return code;
 }

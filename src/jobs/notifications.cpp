@@ -31,6 +31,20 @@ struct MessageHead {
     }
 };
 
+// A dialog as both fetch calls deliver it.
+struct DialogMessage {
+    MessageHead head;
+    StringArray params, answers;
+    BoolArray flags, answerFlags;
+};
+
+template <auto Fetch>
+int FetchDialog(link::CPlexa& link, std::int16_t h, DialogMessage& d) {
+    MessageHead& m = d.head;
+    return (link.*Fetch)(h, m.time, m.handle, m.type, m.number, m.text1, m.text2, m.text3, d.params, d.flags,
+                         d.answers, d.answerFlags);
+}
+
 // A flag missing from a list shorter than its strings shows as 0.
 std::wstring ListLines(const StringArray& strings, const BoolArray& flags) {
     std::wstring text;
@@ -162,15 +176,12 @@ void CConsole::OnAsyncConfirm(std::int16_t h) {
 }
 
 void CConsole::OnAsyncAddDialog(std::int16_t h) {
-    MessageHead m;
-    StringArray params, answers;
-    BoolArray flags, answerFlags;
-    const int result = m_link.GetAsyncAddDialog(h, m.time, m.handle, m.type, m.number, m.text1, m.text2, m.text3,
-                                                params, flags, answers, answerFlags);
+    DialogMessage d;
+    const int result = FetchDialog<&link::CPlexa::GetAsyncAddDialog>(m_link, h, d);
     if (result == 1) {
         const std::wstring lists =
-            L"\nParams:" + ListLines(params, flags) + L"\nAnswers:" + ListLines(answers, answerFlags);
-        ShowMessage(m.Text(L"AsyncAddDialog") + lists);
+            L"\nParams:" + ListLines(d.params, d.flags) + L"\nAnswers:" + ListLines(d.answers, d.answerFlags);
+        ShowMessage(d.head.Text(L"AsyncAddDialog") + lists);
     }
     if (result == 0) ShowFailure();
 }
@@ -184,18 +195,14 @@ void CConsole::OnAsyncAnswer(std::int16_t h) {
 }
 
 void CConsole::OnSyncAddDialog(std::int16_t h) {
-    MessageHead m;
-    StringArray params, answers;
-    BoolArray flags, answerFlags;
-    const int result = m_link.GetSyncAddDialog(h, m.time, m.handle, m.type, m.number, m.text1, m.text2, m.text3,
-                                               params, flags, answers, answerFlags);
+    DialogMessage d;
+    const int result = FetchDialog<&link::CPlexa::GetSyncAddDialog>(m_link, h, d);
     if (result == 1) {
         AnswerCaptions captions;
-        for (std::size_t k = 0; k < captions.size() && k < answers.size(); ++k) captions[k] = answers[k];
+        for (std::size_t k = 0; k < captions.size() && k < d.answers.size(); ++k) captions[k] = d.answers[k];
         // Both dialog kinds carry the heading "AsyncAddDialog".
-        const int code = AskQuestion(m.Text(L"AsyncAddDialog"), captions);
-        const std::int16_t answer = code == kAnswerMiddle ? 1 : code == kAnswerRight ? 2 : 0;
-        m_link.SyncAnswer(h, m.handle, answer);
+        const int code = AskQuestion(d.head.Text(L"AsyncAddDialog"), captions);
+        m_link.SyncAnswer(h, d.head.handle, AnswerOf(code));
     }
     if (result == 0) ShowFailure();
 }

@@ -1,5 +1,6 @@
 // What the console logic needs from a window, and nothing more.
 #pragma once
+#include <cstdint>
 #include <array>
 #include <string>
 
@@ -14,6 +15,12 @@ using AnswerCaptions = std::array<std::wstring, 3>;
 inline constexpr int kAnswerLeft = 1004;
 inline constexpr int kAnswerMiddle = 1005;
 inline constexpr int kAnswerRight = 1006;
+
+// The answer an end code sends: 1 and 2 for the middle and right buttons, 0 for anything
+// else (the left button, or the dialog closed).
+constexpr std::int16_t AnswerOf(int endCode) {
+    return endCode == kAnswerMiddle ? 1 : endCode == kAnswerRight ? 2 : 0;
+}
 
 class ISurface {
 public:
