@@ -3,6 +3,7 @@
 #include "platform/text.h"
 #include "sim/config.h"
 #include "sim/model/files.h"
+#include "sim/model/posix_file.h"
 
 #include <fcntl.h>
 #include <pwd.h>
@@ -25,35 +26,6 @@ namespace fs = std::filesystem;
 
 // O_PATH: a folder that may be searched but not listed can still be walked.
 constexpr int kDirFlags = O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
-
-class Fd {
-public:
-    Fd() = default;
-    explicit Fd(int fd) : m_fd(fd) {}
-    Fd(Fd&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
-    Fd& operator=(Fd&& other) noexcept {
-        if (this != &other) {
-            Reset();
-            m_fd = std::exchange(other.m_fd, -1);
-        }
-        return *this;
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    ~Fd() { Reset(); }
-
-    int Get() const { return m_fd; }
-    bool Valid() const { return m_fd >= 0; }
-    void Reset() {
-        if (m_fd >= 0) ::close(m_fd);
-        m_fd = -1;
-    }
-    // Closes and reports the error that close may still find (a full disk on some file systems).
-    int Close() { return ::close(std::exchange(m_fd, -1)) == 0 ? 0 : errno; }
-
-private:
-    int m_fd = -1;
-};
 
 bool Fail(std::string& why, std::string reason) {
     why = std::move(reason);
@@ -174,17 +146,6 @@ bool CheckRegular(const Fd& file, struct stat& st, std::string& why) {
     return true;
 }
 
-int WriteAll(int fd, std::span<const std::uint8_t> bytes) {
-    while (!bytes.empty()) {
-        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return errno;
-        if (n == 0) return EIO;
-        bytes = bytes.subspan(static_cast<std::size_t>(n));
-    }
-    return 0;
-}
-
 int MakeTemp(int dir, std::string& name, Fd& file) {
     static std::atomic<unsigned> counter{0};
     const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
@@ -226,24 +187,8 @@ bool ReadFile(const fs::path& root, std::wstring_view rel, std::vector<std::uint
     if (!CheckRegular(file, st, why)) return false;
     if (static_cast<std::uint64_t>(st.st_size) > kHostMaxRead) return Fail(why, "file too large");
 
-    // Read to the end rather than trust the size: the file may change meanwhile. One byte
-    // past the limit is room enough to tell that it grew too large.
-    const std::size_t cap = kHostMaxRead + 1;
-    std::vector<std::uint8_t> data(std::min<std::size_t>(static_cast<std::size_t>(st.st_size) + 1, cap));
-    std::size_t have = 0;
-    for (;;) {
-        if (have == data.size()) {
-            if (have >= cap) return Fail(why, "file too large");
-            data.resize(std::min(cap, have * 2));
-        }
-        const ssize_t n = ::read(file.Get(), data.data() + have, data.size() - have);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return Fail(why, Reason(errno));
-        if (n == 0) break;
-        have += static_cast<std::size_t>(n);
-    }
-    data.resize(have);
-    out.swap(data);
+    if (const int err = ReadAll(file.Get(), static_cast<std::size_t>(st.st_size), kHostMaxRead, out))
+        return Fail(why, err == EFBIG ? "file too large" : Reason(err));
     return true;
 }
 
@@ -268,7 +213,7 @@ bool WriteFile(const fs::path& root, std::wstring_view rel, std::span<const std:
     std::string temp;
     Fd file;
     if (const int err = MakeTemp(dir.Get(), temp, file)) return Fail(why, Reason(err));
-    int err = WriteAll(file.Get(), bytes);
+    int err = WriteAll(file.Get(), bytes.data(), bytes.size());
     if (!err && ::fsync(file.Get()) != 0) err = errno;
     if (const int closed = file.Close(); !err) err = closed;
     if (!err) err = Publish(dir.Get(), temp, path.name, overwrite);
@@ -288,7 +233,7 @@ bool AppendFile(const fs::path& root, std::wstring_view rel, std::span<const std
     if (!file.Valid()) return Fail(why, errno == ENXIO ? "not a regular file" : Reason(errno));
     struct stat st {};
     if (!CheckRegular(file, st, why)) return false;
-    int err = WriteAll(file.Get(), bytes);
+    int err = WriteAll(file.Get(), bytes.data(), bytes.size());
     if (const int closed = file.Close(); !err) err = closed;
     if (err) return Fail(why, Reason(err));
     return true;

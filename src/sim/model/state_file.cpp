@@ -12,52 +12,18 @@
 
 #include "platform/aside.h"
 #include "platform/text.h"
+#include "sim/model/posix_file.h"
 
 namespace vantel::link::sim {
 namespace {
 
 namespace fs = std::filesystem;
 
-class Fd {
-public:
-    explicit Fd(int fd = -1) : m_fd(fd) {}
-    ~Fd() {
-        if (m_fd >= 0) ::close(m_fd);
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int Get() const { return m_fd; }
-    bool Valid() const { return m_fd >= 0; }
-    void Reset(int fd) {
-        Close();
-        m_fd = fd;
-    }
-    // 0, or the errno of a failed close (a write may only fail there).
-    int Close() {
-        const int fd = std::exchange(m_fd, -1);
-        return fd >= 0 && ::close(fd) != 0 ? errno : 0;
-    }
-
-private:
-    int m_fd;
-};
-
 std::string Reason(int err) { return std::strerror(err); }
 
 bool Fail(std::string& why, std::string text) {
     why = std::move(text);
     return false;
-}
-
-int WriteAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return errno;
-        if (n == 0) return EIO;
-        bytes.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return 0;
 }
 
 // mkdir -p, 0700 for what it makes.
@@ -101,27 +67,11 @@ SimStateFolder::ReadResult SimStateFolder::Read(std::uint64_t limit, std::string
     };
     if (static_cast<std::uint64_t>(st.st_size) > limit) return tooLarge();
 
-    // Read to the end rather than trust the size, which may change meanwhile; one byte past
-    // the limit tells that it grew too large.
-    const std::size_t cap = static_cast<std::size_t>(limit) + 1;
-    std::string data(std::min<std::size_t>(static_cast<std::size_t>(st.st_size) + 1, cap), '\0');
-    std::size_t have = 0;
-    for (;;) {
-        if (have == data.size()) {
-            if (have >= cap) return tooLarge();
-            data.resize(std::min(cap, have * 2));
-        }
-        const ssize_t n = ::read(file.Get(), data.data() + have, data.size() - have);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            why = Reason(errno);
-            return ReadResult::Unusable;
-        }
-        if (n == 0) break;
-        have += static_cast<std::size_t>(n);
+    if (const int err = ReadAll(file.Get(), static_cast<std::size_t>(st.st_size), static_cast<std::size_t>(limit), text)) {
+        if (err == EFBIG) return tooLarge();
+        why = Reason(err);
+        return ReadResult::Unusable;
     }
-    data.resize(have);
-    text = std::move(data);
     return ReadResult::Ok;
 }
 
@@ -144,7 +94,7 @@ bool SimStateFolder::Write(std::string_view text, std::string& why) {
     }
     if (!file.Valid()) return Fail(why, "every temporary name is taken (" + TempName(0) + " ...)");
 
-    int err = WriteAll(file.Get(), text);
+    int err = WriteAll(file.Get(), text.data(), text.size());
     if (!err && ::fsync(file.Get()) != 0) err = errno;
     if (const int closed = file.Close(); !err) err = closed;
     // A crash leaves the old state or the new one, never half of one.
