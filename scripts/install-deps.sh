@@ -5,6 +5,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   libwxgtk3.2-dev libsqlite3-dev libfmt-dev zlib1g-dev nlohmann-json3-dev
+  libgrpc++-dev libprotobuf-dev protobuf-compiler protobuf-compiler-grpc
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool libx11-dev imagemagick sqlite3 jq
   fonts-dejavu-core
