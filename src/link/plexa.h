@@ -14,19 +14,19 @@
 namespace vantel::link {
 
 enum class CallId : std::uint16_t {
-#define PLEXA_CALL(name, ret, params) name,
+#define PLEXA_CALL(name, ret, params, names) name,
 #include "link/plexa_calls.def"
 #undef PLEXA_CALL
 };
 
 inline constexpr std::size_t kCallCount = 0
-#define PLEXA_CALL(name, ret, params) +1
+#define PLEXA_CALL(name, ret, params, names) +1
 #include "link/plexa_calls.def"
 #undef PLEXA_CALL
     ;
 
 inline constexpr std::array<std::string_view, kCallCount> kCallNames = {
-#define PLEXA_CALL(name, ret, params) #name,
+#define PLEXA_CALL(name, ret, params, names) #name,
 #include "link/plexa_calls.def"
 #undef PLEXA_CALL
 };
@@ -34,14 +34,14 @@ inline constexpr std::array<std::string_view, kCallCount> kCallNames = {
 // A call's family: the PLEXA_FAMILY mark above it in the call list.
 enum class CallFamily : std::uint8_t {
 #define PLEXA_FAMILY(family) family,
-#define PLEXA_CALL(name, ret, params)
+#define PLEXA_CALL(name, ret, params, names)
 #include "link/plexa_calls.def"
 #undef PLEXA_CALL
 };
 
 inline constexpr std::size_t kCallFamilyCount = 0
 #define PLEXA_FAMILY(family) +1
-#define PLEXA_CALL(name, ret, params)
+#define PLEXA_CALL(name, ret, params, names)
 #include "link/plexa_calls.def"
 #undef PLEXA_CALL
     ;
@@ -54,7 +54,7 @@ inline constexpr std::array<CallFamily, kCallCount> kCallFamilies = [] {
     };
     constexpr Row rows[] = {
 #define PLEXA_FAMILY(family) {true, CallFamily::family},
-#define PLEXA_CALL(name, ret, params) {false, {}},
+#define PLEXA_CALL(name, ret, params, names) {false, {}},
 #include "link/plexa_calls.def"
 #undef PLEXA_CALL
     };
@@ -73,10 +73,46 @@ constexpr CallFamily FamilyOf(CallId id) { return kCallFamilies[static_cast<std:
 
 // Requests return a job handle; every other call returns int.
 inline constexpr std::array<bool, kCallCount> kCallIsRequest = {
-#define PLEXA_CALL(name, ret, params) std::is_same_v<ret, std::int16_t>,
+#define PLEXA_CALL(name, ret, params, names) std::is_same_v<ret, std::int16_t>,
 #include "link/plexa_calls.def"
 #undef PLEXA_CALL
 };
+
+// The names of every call's arguments, in declaration order: one list per call, as long
+// as the call has arguments (a line of the call list without a name for each does not compile).
+namespace argnames {
+template <class... T>
+constexpr std::array<std::wstring_view, sizeof...(T)> Names(T... names) {
+    return {std::wstring_view(names)...};
+}
+template <class Sig> struct Arity;
+template <class R, class... A> struct Arity<R(A...)> {
+    static constexpr std::size_t value = sizeof...(A);
+};
+template <std::size_t N>
+constexpr bool AllNamed(const std::array<std::wstring_view, N>& names) {
+    for (std::wstring_view n : names) {
+        if (n.empty()) return false;
+    }
+    return true;
+}
+#define PLEXA_CALL(name, ret, params, names)                                                          \
+    inline constexpr auto name = Names names;                                                         \
+    static_assert(name.size() == Arity<ret params>::value, "every argument of " #name " has a name"); \
+    static_assert(AllNamed(name), "no argument of " #name " has an empty name");
+#include "link/plexa_calls.def"
+#undef PLEXA_CALL
+}  // namespace argnames
+
+inline constexpr std::array<std::span<const std::wstring_view>, kCallCount> kArgumentNames = {
+#define PLEXA_CALL(name, ret, params, names) std::span<const std::wstring_view>(argnames::name),
+#include "link/plexa_calls.def"
+#undef PLEXA_CALL
+};
+
+inline std::span<const std::wstring_view> ArgumentNames(CallId id) {
+    return kArgumentNames[static_cast<std::size_t>(id)];
+}
 
 // Looks a call up by name; false when there is none.
 bool FindCall(std::string_view name, CallId& id);
@@ -120,7 +156,7 @@ private:
     ILinkBackend* m_backend;
 
 public:
-#define PLEXA_CALL(name, ret, params) LinkCall<CallId::name, ret params> name{&m_backend};
+#define PLEXA_CALL(name, ret, params, names) LinkCall<CallId::name, ret params> name{&m_backend};
 #include "link/plexa_calls.def"
 #undef PLEXA_CALL
 };

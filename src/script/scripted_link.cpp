@@ -20,7 +20,7 @@ struct Signature<R(A...)> {
 };
 
 constexpr std::array<std::span<const ArgSpec>, kCallCount> kCallArgs = {
-#define PLEXA_CALL(name, ret, params) std::span<const ArgSpec>(Signature<ret params>::args),
+#define PLEXA_CALL(name, ret, params, names) std::span<const ArgSpec>(Signature<ret params>::args),
 #include "link/plexa_calls.def"
 #undef PLEXA_CALL
 };

@@ -659,7 +659,7 @@ struct Caller<R(A...)> {
 TEST(SimRobustness, EveryCallTakesEmptyHugeAndNonsenseArguments) {
     Sim s;
     for (int variant = 0; variant < 3; ++variant) {
-#define PLEXA_CALL(name, ret, params) \
+#define PLEXA_CALL(name, ret, params, names) \
     if (CallId::name != CallId::Init && CallId::name != CallId::Exit) Caller<ret params>::Call(s, CallId::name, variant);
 #include "link/plexa_calls.def"
 #undef PLEXA_CALL

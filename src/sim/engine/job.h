@@ -42,7 +42,7 @@ struct ParamsOf<R(A...)> {
 };
 template <CallId C>
 struct Signature;
-#define PLEXA_CALL(name, ret, params)                          \
+#define PLEXA_CALL(name, ret, params, names)                          \
     template <>                                                \
     struct Signature<CallId::name> {                           \
         using type = typename ParamsOf<ret params>::type;      \
@@ -53,7 +53,7 @@ struct Signature;
 
 // Each call's number of arguments, out-values included.
 inline constexpr std::array<std::size_t, kCallCount> kCallArity = {
-#define PLEXA_CALL(name, ret, params) std::tuple_size_v<typename detail::Signature<CallId::name>::type>,
+#define PLEXA_CALL(name, ret, params, names) std::tuple_size_v<typename detail::Signature<CallId::name>::type>,
 #include "link/plexa_calls.def"
 #undef PLEXA_CALL
 };
