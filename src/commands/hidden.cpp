@@ -34,9 +34,15 @@ std::int16_t AbortInfoJob(CConsole& c) {
     return slot;
 }
 
+constexpr auto kBulkReads = Join(std::array{ReadFor<Long<1>>(L"count", L"at most 100")},
+                                 Uses<&P::ShowVar, Text<2>, FixedText<L"">>);
+constexpr auto kAbortReads = Join(Uses<&P::SetInfo, Text<1>, Text<2>>,
+                                  std::array{ReadFor<Long<3>>(L"pause ms", L"0 to 10000")},
+                                  Uses<&P::CmdAbort, Own<L"the info job's handle">>);
+
 constexpr CommandRow kRows[] = {
-    Hidden(36864, kShowTable,          BulkShowVar,    ShowVarText),
-    Hidden(36865, slot::AbortTest,     AbortInfoJob,   nullptr, kAcknowledge),
+    Hidden(36864, kShowTable,          {BulkShowVar, kBulkReads},   ShowVarText),
+    Hidden(36865, slot::AbortTest,     {AbortInfoJob, kAbortReads}, nullptr, kAcknowledge),
     Hidden(36866, slot::SilentShow,    ShowVarRequest, nullptr, kAcknowledge),
     Hidden(36867, slot::SilentSetInfo, SetInfoRequest, nullptr, kAcknowledge),
 };

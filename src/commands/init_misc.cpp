@@ -16,6 +16,8 @@ void InitDirect(CConsole& c) {
     c.Link().Init(L"Vantel", L"", WM_PLEXA, c.Window(), 0, 0);
     c.ClearAllSlots();
 }
+constexpr auto kInitReads = Uses<&P::Init, FixedText<L"Vantel">, FixedText<L"">, Own<L"the console's notification message">,
+                                 Own<L"the console's window">, Fixed<0>, Fixed<0>>;
 // The slots stay as they are: a busy command keeps refusing until "&Init" or a notification frees it.
 void ExitDirect(CConsole& c) { c.Link().Exit(); }
 void GetRobotsDirect(CConsole& c) {
@@ -29,17 +31,17 @@ void AbortDirect(CConsole& c) { c.Link().CmdAbort(Short<1>::Read(c)); }
 // "IO &Restart" and "IO &Bus Info" overwrite their slot while busy; the first job's result
 // then finds no slot.
 constexpr CommandRow kRows[] = {
-    Direct(32810, L"Ini&t/&Init",      InitDirect),
-    Direct(32811, L"Ini&t/&Exit",      ExitDirect),
+    Direct(32810, L"Ini&t/&Init",      InitDirect,      kInitReads),
+    Direct(32811, L"Ini&t/&Exit",      ExitDirect,      Uses<&P::Exit>),
     Separator(L"Ini&t"),
-    Direct(32701, L"Ini&t/&GetRobots", GetRobotsDirect),
+    Direct(32701, L"Ini&t/&GetRobots", GetRobotsDirect, Uses<&P::GetRobots>),
 
     Item(32919, L"Diver&ses/&Async Confirm",      slot::AsyncConfirm,          Request<&P::AsyncConfirm, Hex<1>>,                    FixedResult<L"AsyncConfirm o.k.", &P::AsyncConfirmResult>),
     Item(32920, L"Diver&ses/Async Ans&wer",       slot::AsyncAnswer,           Request<&P::AsyncAnswer, Hex<1>, Short<2>>,           FixedResult<L"AsyncAnswer o.k.", &P::AsyncAnswerResult>),
     Item(32702, L"Diver&ses/&Confirm",            slot::Confirm,               Request<&P::Confirm, Short<1>>,                       ConfirmDone),
     Item(32908, L"Diver&ses/&Get Message Buffer", slot::GetMessageBuffer,      Request<&P::GetMessageBuffer>,                        FixedResult<L"GetMessageBuffer o.k.", &P::GetMessageBufferResult>),
     Separator(L"Diver&ses"),
-    Direct(32806, L"Diver&ses/A&bort", AbortDirect),
+    Direct(32806, L"Diver&ses/A&bort", AbortDirect, Uses<&P::CmdAbort, Short<1>>),
     Separator(L"Diver&ses"),
     Item(32841, L"Diver&ses/&Disable Start",      slot::DisableStart,          Request<&P::DisableStart, IsNot<1, L"+">, Text<2>>,   FixedResult<L"DisableStart o.k.", &P::DisableStartResult>),
     Separator(L"Diver&ses"),

@@ -21,7 +21,8 @@ link::ByteArray SourceBlock(std::wstring_view name) {
     return link::ByteArray(block.begin(), block.end());
 }
 // The block for the item named in field N.
-template <int N> struct SourceBlockOf {
+template <int N> struct SourceBlockOf : Reads<N, ReadAs::Derived> {
+    static constexpr std::wstring_view kText = L"a module for a name ending in SRC, else a data list";
     static link::ByteArray Read(const CConsole& c) { return SourceBlock(c.Param(N)); }
 };
 

@@ -19,11 +19,12 @@ using LogType0 = Fixed<static_cast<link::ELogType>(0)>;
 template <int N> using Number = As<std::int32_t, Unsigned<N>>;
 
 // One flag, all false, for each piece of field N's list.
-template <int N> struct NoFlags {
+template <int N> struct NoFlags : Reads<N, ReadAs::Derived> {
+    static constexpr std::wstring_view kText = L"one flag per piece, all false";
     static BoolArray Read(const CConsole& c) { return BoolArray(List<N>::Read(c).size(), false); }
 };
 
-constexpr RequestFn LogAddItem = Request<&P::LogAddItem, Text<1>, Text<2>, Number<3>, Short<4>, Text<5>, Text<6>, Text<7>,
+constexpr Sender LogAddItem = Request<&P::LogAddItem, Text<1>, Text<2>, Number<3>, Short<4>, Text<5>, Text<6>, Text<7>,
                                          List<8>, NoFlags<8>, FixedText_F, LogClass0, LogType0>;
 
 // Only the record's first number is shown; the rest is fetched and dropped.
@@ -51,13 +52,13 @@ void GetLogOpt(CConsole& c) {
 }
 void SetLogOpt(CConsole& c) { c.Link().SetLogOpt(Short<1>::Read(c)); }
 
-constexpr RequestFn AddLogEntry = Request<&P::AddLogEntry, Text<1>, Text<2>, Unsigned<3>, Short<4>, Text<5>, Text<6>,
+constexpr Sender AddLogEntry = Request<&P::AddLogEntry, Text<1>, Text<2>, Unsigned<3>, Short<4>, Text<5>, Text<6>,
                                           Text<7>, Fixed<0>, FixedText_F, LogClass0>;
 
 constexpr CommandRow kRows[] = {
-    Direct(32827, L"Diver&ses/&Log/&Write Plexa Log", WriteLogFile),
-    Direct(32839, L"Diver&ses/&Log/&Get Log Options", GetLogOpt),
-    Direct(32840, L"Diver&ses/&Log/&Set Log Options", SetLogOpt),
+    Direct(32827, L"Diver&ses/&Log/&Write Plexa Log", WriteLogFile, Uses<&P::WriteLogFile, Text<1>>),
+    Direct(32839, L"Diver&ses/&Log/&Get Log Options", GetLogOpt,    Uses<&P::GetLogOpt>),
+    Direct(32840, L"Diver&ses/&Log/&Set Log Options", SetLogOpt,    Uses<&P::SetLogOpt, Short<1>>),
     Item(32917, L"&Log/Add &Item",    slot::LogAddItem,    LogAddItem,                                         ValueResult<L"LogAddItem %d", &P::LogAddItemResult>),
     Item(32918, L"&Log/&Get Item",    slot::LogOCGetItem,  Request<&P::LogOCGetItem, Number<1>>,               LogOCGetItemText),
     Item(32899, L"&Log/&Flush",       slot::FlushLog,      Request<&P::FlushLog>,                              FixedResult<L"FlushLog o.k.", &P::FlushLogResult>),

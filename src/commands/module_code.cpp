@@ -36,7 +36,7 @@ int FindStructText(CConsole& c, std::int16_t h, std::wstring& message) {
 
 template <int N> using EditMode = As<link::EEditMode, Unsigned<N>>;
 
-constexpr RequestFn Find = Request<&P::ModuleCodeFind, Long<1>, Text<2>, Long<3>, Long<4>, Long<5>, Long<6>, Fixed<1>,
+constexpr Sender Find = Request<&P::ModuleCodeFind, Long<1>, Text<2>, Long<3>, Long<4>, Long<5>, Long<6>, Fixed<1>,
                                    Fixed<0>, NonZero<Long<7>>, Fixed<0>>;
 
 // "&Open": the fourth argument has no field of its own; it takes field 3's text, the edit

@@ -4,10 +4,10 @@
 
 namespace vantel {
 
-inline constexpr RequestFn StartRequest = Request<&P::Start>;
-inline constexpr RequestFn StartOffRequest = Request<&P::StartOff>;
-inline constexpr RequestFn StopRequest = Request<&P::Stop>;
-inline constexpr RequestFn StopOffRequest = Request<&P::StopOff>;
+inline constexpr Sender StartRequest = Request<&P::Start>;
+inline constexpr Sender StartOffRequest = Request<&P::StartOff>;
+inline constexpr Sender StopRequest = Request<&P::Stop>;
+inline constexpr Sender StopOffRequest = Request<&P::StopOff>;
 inline constexpr ResultFn StartDone = FixedResult<L"Start o.k.", &P::StartResult>;
 inline constexpr ResultFn StartOffDone = FixedResult<L"StartOff o.k.", &P::StartOffResult>;
 inline constexpr ResultFn StopDone = FixedResult<L"Stop o.k.", &P::StopResult>;

@@ -2,6 +2,8 @@
 // helpers. A row reads as one line:
 //     Item(32711, L"&Variablen/S&how", slot::ShowVar, Request<&P::ShowVar, Text<1>, Text<2>>, TextResult<&P::ShowVarResult>),
 #pragma once
+#include <algorithm>
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -19,11 +21,57 @@ namespace vantel {
 
 using P = link::CPlexa;
 
-// Sends the call with the arguments its field readers read; the handle goes into the slot.
+template <class Member> struct IdOfCall;
+template <link::CallId Id, class Sig>
+struct IdOfCall<link::LinkCall<Id, Sig>> {
+    static constexpr link::CallId value = Id;
+};
+template <auto Call>
+constexpr link::CallId CallOf = IdOfCall<std::remove_cvref_t<decltype(std::declval<link::CPlexa&>().*Call)>>::value;
+
+// What reader R feeds into argument Position of Call.
+template <auto Call, int Position, class R>
+constexpr ArgSource SourceOf() {
+    return {CallOf<Call>, Position, {}, R::kField, R::kAs, R::kText, R::kValue};
+}
+// A value the command reads for itself, not an argument of a call (a count, a pause), with
+// a note on what it takes.
+template <class R>
+constexpr ArgSource ReadFor(std::wstring_view name, std::wstring_view note = {}) {
+    return {link::CallId{}, -1, name, R::kField, R::kAs, note, R::kValue};
+}
+
+template <auto Call, class... Fields, std::size_t... I>
+constexpr auto UsesOf(std::index_sequence<I...>) {
+    return std::array<ArgSource, 1 + sizeof...(Fields)>{
+        ArgSource{CallOf<Call>, -1, {}, 0, ReadAs::Call, {}, 0}, SourceOf<Call, static_cast<int>(I), Fields>()...};
+}
+// The call and the sources of its in-values in order, for a request or direct call written by hand.
 template <auto Call, class... Fields>
-std::int16_t Request(CConsole& c) {
+inline constexpr auto Uses = UsesOf<Call, Fields...>(std::index_sequence_for<Fields...>{});
+
+// The sources of several calls' arguments (and values read for the command itself), as one list.
+template <std::size_t... N>
+constexpr auto Join(const std::array<ArgSource, N>&... parts) {
+    std::array<ArgSource, (N + ... + 0)> all{};
+    std::size_t i = 0;
+    ((std::copy(parts.begin(), parts.end(), all.begin() + i), i += N), ...);
+    return all;
+}
+
+// A request as a row holds it: the function that sends it, and where its values come from.
+struct Sender {
+    RequestFn send;
+    std::span<const ArgSource> reads;
+};
+
+template <auto Call, class... Fields>
+std::int16_t Send(CConsole& c) {
     return (c.Link().*Call)(Fields::Read(c)...);
 }
+// Sends the call with the arguments its field readers read; the handle goes into the slot.
+template <auto Call, class... Fields>
+inline constexpr Sender Request{&Send<Call, Fields...>, Uses<Call, Fields...>};
 
 template <class Call> struct OneOutValue;
 template <link::CallId Id, class T>
@@ -72,25 +120,27 @@ constexpr SlotUse UseOf(unsigned flags) {
 }
 
 // A menu item that starts a job.
-constexpr CommandRow Item(int id, std::wstring_view path, int slot, RequestFn request, ResultFn result,
+constexpr CommandRow Item(int id, std::wstring_view path, int slot, Sender request, ResultFn result,
                           unsigned flags = 0) {
-    return {RowKind::Item, id, path, slot, !(flags & kNoBusyCheck), UseOf(flags), request, nullptr, result};
+    return {RowKind::Item, id, path,           slot, !(flags & kNoBusyCheck), UseOf(flags), request.send, nullptr,
+            result,        request.reads};
 }
 // A menu item answered at once, without a job.
-constexpr CommandRow Direct(int id, std::wstring_view path, DirectFn direct) {
-    return {RowKind::Item, id, path, kNoSlot, false, SlotUse::Clear, nullptr, direct, nullptr};
+// reads: the sources of the values it passes (see Uses).
+constexpr CommandRow Direct(int id, std::wstring_view path, DirectFn direct, std::span<const ArgSource> reads = {}) {
+    return {RowKind::Item, id, path, kNoSlot, false, SlotUse::Clear, nullptr, direct, nullptr, reads};
 }
 // A menu item that does nothing when chosen.
 constexpr CommandRow Inert(int id, std::wstring_view path) {
     return {RowKind::Item, id, path, kNoSlot, false, SlotUse::Clear, nullptr, nullptr, nullptr};
 }
 // A panel button; path is its group and caption.
-constexpr CommandRow Button(int id, std::wstring_view path, int slot, RequestFn request, ResultFn result) {
-    return {RowKind::Button, id, path, slot, true, SlotUse::Clear, request, nullptr, result};
+constexpr CommandRow Button(int id, std::wstring_view path, int slot, Sender request, ResultFn result) {
+    return {RowKind::Button, id, path, slot, true, SlotUse::Clear, request.send, nullptr, result, request.reads};
 }
 // A command reachable only by a command message from outside; none checks busy.
-constexpr CommandRow Hidden(int id, int slot, RequestFn request, ResultFn result, unsigned flags = 0) {
-    return {RowKind::Hidden, id, L"", slot, false, UseOf(flags), request, nullptr, result};
+constexpr CommandRow Hidden(int id, int slot, Sender request, ResultFn result, unsigned flags = 0) {
+    return {RowKind::Hidden, id, L"", slot, false, UseOf(flags), request.send, nullptr, result, request.reads};
 }
 constexpr CommandRow Separator(std::wstring_view menu) {
     return {RowKind::Separator, 0, menu, kNoSlot, false, SlotUse::Clear, nullptr, nullptr, nullptr};

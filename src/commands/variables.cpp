@@ -14,7 +14,7 @@ using namespace row;
 
 // A value button: one fixed value into one variable, through the slot of "Se&t".
 template <RowText Name, RowText Value>
-constexpr RequestFn Write = Request<&P::SetVar, FixedText<Name>, FixedText<Value>>;
+constexpr Sender Write = Request<&P::SetVar, FixedText<Name>, FixedText<Value>>;
 constexpr ResultFn SetVarDone = FixedResult<L"Set Var o.k.", &P::SetVarResult>;
 
 // "SetInfo &Off" stays without a handler: choosing it does nothing.

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "link/plexa.h"
+
 namespace vantel {
 
 class CConsole;
@@ -36,6 +38,36 @@ enum class SlotUse : std::uint8_t {
     Acknowledge  // test slot: no result call, nothing shown, the slot stays
 };
 
+// How a command gets one value: read from a parameter field, fixed by the command, or
+// supplied by the console itself. Hints and the command list are generated from these.
+enum class ReadAs : std::uint8_t {
+    Text,      // the field's text as typed
+    Short,     // "%hd"
+    Long,      // "%ld"
+    Unsigned,  // "%lu"
+    LongBits,  // "%ld", its bits passed as unsigned
+    Hex,       // "%lx"
+    Is,        // 1 when the field is exactly `text`, else 0
+    IsNot,     // 0 when the field is exactly `text`, else 1
+    NonZero,   // "%ld", then 1 when not 0
+    List,      // the pieces cut at every '|'
+    Derived,   // made from the field as `text` says
+    Fixed,     // always `value`
+    FixedText, // always `text`
+    Own,       // the console's own value, as `text` says
+    Call,      // not a value: the command makes `call` (the call's arguments follow)
+};
+
+struct ArgSource {
+    link::CallId call;
+    int position;           // the argument of `call` it feeds; -1: read by the command itself, or a Call
+    std::wstring_view name; // for position -1: what the command reads it as
+    int field;              // 1-10; 0 when no field is read
+    ReadAs as;
+    std::wstring_view text;  // see ReadAs; for a number the command reads itself, what it takes
+    long long value;
+};
+
 inline constexpr int kShowTable = 1000;  // slot value of the bulk Show variable command
 
 struct CommandRow {
@@ -48,6 +80,7 @@ struct CommandRow {
     RequestFn request;
     DirectFn direct;
     ResultFn result;
+    std::span<const ArgSource> reads;  // every value the request or direct call passes
 };
 
 using CommandRows = std::span<const CommandRow>;

@@ -6,6 +6,8 @@
 #include <set>
 #include <string>
 
+#include "commands/hints.h"
+#include "fakes.h"
 #include "jobs/slots.h"
 
 namespace vantel {
@@ -59,6 +61,88 @@ TEST(Catalogue, EveryRowIsWellFormed) {
     for (const auto& [slot, result] : resultOfSlot) {
         ASSERT_NE(SlotOwner(slot), nullptr);
         EXPECT_EQ(SlotOwner(slot)->result, result);
+    }
+}
+
+// What running a command sent: every call with its in-values, and the pauses it made.
+struct Sent {
+    std::vector<std::pair<link::CallId, std::vector<test::FakeLink::In>>> calls;
+    std::vector<unsigned> pauses;
+    bool operator==(const Sent&) const = default;
+};
+
+Sent RunWith(test::ConsoleRig& rig, int id, const FieldTexts& fields) {
+    rig.console->ClearAllSlots();
+    rig.link->calls.clear();
+    rig.link->nextHandle = 1;
+    rig.surface.pauses.clear();
+    rig.surface.fields = fields;
+    EXPECT_TRUE(rig.console->Command(id));
+    Sent sent;
+    for (const auto& call : rig.link->calls) sent.calls.emplace_back(call.id, call.args);
+    sent.pauses = rig.surface.pauses;
+    return sent;
+}
+
+// The hints are generated from the rows' reads; these must say the truth. A field changes
+// what a command sends exactly when its reads name it, every argument of every call it
+// makes has a named source, and every constant is what goes out.
+TEST(Catalogue, EveryCommandReadsWhatItsHintSays) {
+    // From fields that all hold "1" (so that a count or a flag lets the other fields matter),
+    // one field at a time is changed to each probe.
+    FieldTexts ones;
+    ones.fill(L"1");
+    const std::wstring probes[] = {L"", L"+", L"0", L"12", L"a|b"};
+    for (const CommandRow& row : Catalogue()) {
+        if (!IsCommand(row) || (row.request == nullptr && row.direct == nullptr)) continue;
+        SCOPED_TRACE(testing::Message() << "command " << row.id);
+        test::ConsoleRig rig;
+        const Sent baseline = RunWith(rig, row.id, ones);
+
+        std::set<int> changing, named;
+        std::vector<Sent> runs{baseline};
+        for (int field = 1; field <= kFieldCount; ++field) {
+            for (const std::wstring& probe : probes) {
+                FieldTexts fields = ones;
+                fields[field - 1] = probe;
+                runs.push_back(RunWith(rig, row.id, fields));
+                if (!(runs.back() == baseline)) changing.insert(field);
+            }
+        }
+        std::set<link::CallId> declared;
+        for (const ArgSource& s : row.reads) {
+            if (s.as == ReadAs::Call) declared.insert(s.call);
+            else EXPECT_FALSE(hint::ArgumentName(s).empty());
+            if (s.field != 0) named.insert(s.field);
+        }
+        EXPECT_EQ(changing, named);
+
+        std::set<std::pair<link::CallId, int>> sourced;
+        for (const ArgSource& s : row.reads) sourced.emplace(s.call, s.position);
+        for (const Sent& run : runs) {
+            for (const auto& [call, args] : run.calls) {
+                EXPECT_TRUE(declared.count(call)) << link::kCallNames[static_cast<std::size_t>(call)] << " is not declared";
+                for (std::size_t i = 0; i < args.size(); ++i) {
+                    if (std::holds_alternative<std::monostate>(args[i])) continue;  // an out-value
+                    EXPECT_TRUE(sourced.count({call, static_cast<int>(i)}))
+                        << link::kCallNames[static_cast<std::size_t>(call)] << " argument " << i << " has no source";
+                }
+            }
+        }
+        for (const ArgSource& s : row.reads) {
+            if (s.as != ReadAs::Fixed && s.as != ReadAs::FixedText) continue;
+            const test::FakeLink::In expected = s.as == ReadAs::Fixed ? test::FakeLink::In{std::int64_t{s.value}}
+                                                                      : test::FakeLink::In{std::wstring(s.text)};
+            bool seen = false;
+            for (const Sent& run : runs) {
+                for (const auto& [call, args] : run.calls) {
+                    if (call != s.call) continue;
+                    seen = true;
+                    EXPECT_EQ(args.at(static_cast<std::size_t>(s.position)), expected) << hint::ArgumentName(s);
+                }
+            }
+            EXPECT_TRUE(seen) << hint::ArgumentName(s) << " is passed to a call that is never made";
+        }
     }
 }
 
