@@ -10,6 +10,8 @@
 #include <wx/accel.h>
 #include <wx/bitmap.h>
 #include <wx/button.h>
+#include <wx/control.h>
+#include <wx/dcclient.h>
 #include <wx/dcmemory.h>
 #include <wx/evtloop.h>
 #include <wx/iconbndl.h>
@@ -20,6 +22,7 @@
 #include <wx/utils.h>
 
 #include "commands/catalogue.h"
+#include "commands/hints.h"
 #include "dialog/journal_wnd.h"
 #include "dialog/layout.h"
 #include "dialog/message_box.h"
@@ -171,7 +174,7 @@ wxMenuBar* CVantelDlg::BuildMenuBar() {
                 const std::wstring_view text = row.path.substr(cut + 1);
                 const int menuId = kMenuIdBase + static_cast<int>(m_menuCommands.size());
                 m_menuCommands[menuId] = row.id;
-                menu->Append(menuId, wxString(text.data(), text.size()));
+                menu->Append(menuId, wxString(text.data(), text.size()), hint::Short(row));
                 break;
             }
             case RowKind::Separator: menuAt(row.path)->AppendSeparator(); break;
@@ -211,8 +214,9 @@ void CVantelDlg::BuildControls() {
             combo->onLeave = [this](CMyComboBox& f) { OnFieldLeft(f); };
             m_fields[field++] = combo;
         } else if (c.kind == ControlKind::Button) {
-            new wxButton(m_panel, c.id, wxString(c.text.data(), c.text.size()), pos, DuToPixels(c.rect.w, c.rect.h),
-                         wxBU_EXACTFIT);
+            auto* button = new wxButton(m_panel, c.id, wxString(c.text.data(), c.text.size()), pos,
+                                        DuToPixels(c.rect.w, c.rect.h), wxBU_EXACTFIT);
+            if (const CommandRow* row = FindCommand(c.id)) button->SetToolTip(hint::Full(*row));
         }
     }
     m_panel->Bind(wxEVT_RIGHT_DOWN, [this](wxMouseEvent&) { ShowWindowMenu(); });
@@ -422,6 +426,7 @@ void CVantelDlg::StartJournal() {
 
 void CVantelDlg::OnJournalEntry(const JournalEntry& e) {
     if (m_journalFile && !m_journalFile->Write(e)) JournalFileFailed(m_journalFile->Error());
+    if (e.kind == JournalKind::Command && e.id != 0) ShowFieldUses(e.id);
     if (e.kind == JournalKind::Box || e.kind == JournalKind::Busy || e.kind == JournalKind::Diverted) {
         m_lastOutcome = e.path.empty() ? e.Summary() : std::wstring(e.path) + L" \u2192 " + e.Summary();
         if (e.latencyMs) m_lastOutcome += fmt::format(L", {} ms", *e.latencyMs);
@@ -445,11 +450,47 @@ void CVantelDlg::JournalFileFailed(const std::string& error) {
     });
 }
 
+// Each field says what it fed last; a field the command did not read keeps its tip.
+void CVantelDlg::ShowFieldUses(int id) {
+    const CommandRow* row = FindCommand(id);
+    if (row == nullptr) return;
+    const std::wstring title = hint::Title(*row);
+    for (int n = 1; n <= kFieldCount; ++n) {
+        const std::wstring use = hint::FieldUse(*row, n);
+        if (!use.empty() && m_fields[n - 1] != nullptr) m_fields[n - 1]->SetToolTip(title + L": " + use);
+    }
+}
+
+// While a menu is open its hint takes the whole line; closing it brings the fields back.
+void CVantelDlg::DoGiveHelp(const wxString& text, bool show) {
+    wxStatusBar* bar = GetStatusBar();
+    if (bar == nullptr) return wxFrame::DoGiveHelp(text, show);
+    if (!show) {
+        m_showingHelp = false;
+        wxFrame::DoGiveHelp(text, show);
+        SetLinkDescription(m_linkText);
+        UpdateStatusLine();
+        return;
+    }
+    if (!m_showingHelp) {
+        m_showingHelp = true;
+        std::vector<int> widths(static_cast<std::size_t>(bar->GetFieldsCount()), 0);
+        widths[kOutcomeField] = -1;
+        bar->SetStatusWidths(static_cast<int>(widths.size()), widths.data());
+    }
+    wxRect pane;
+    bar->GetFieldRect(kOutcomeField, pane);
+    wxClientDC dc(bar);
+    dc.SetFont(bar->GetFont());
+    const int room = pane.width - bar->FromDIP(8);
+    wxFrame::DoGiveHelp(room > 0 ? wxControl::Ellipsize(text, dc, wxELLIPSIZE_END, room) : text, show);
+}
+
 void CVantelDlg::BuildStatusLine() {
     m_statusTimer.SetOwner(this);
     Bind(wxEVT_TIMER, [this](wxTimerEvent&) { UpdateStatusLine(); }, m_statusTimer.GetId());
     CreateStatusBar(3);
-    // Menu help, once there is some, replaces the last outcome while a menu is open.
+    // The highlighted menu item's hint replaces the last outcome while its menu is open.
     SetStatusBarPane(kOutcomeField);
     SetLinkDescription(m_linkText);
     UpdateStatusLine();
@@ -475,7 +516,8 @@ void CVantelDlg::UpdateStatusLine() {
     if (bar->GetStatusText(kPendingField) != pending) bar->SetStatusText(pending, kPendingField);
     std::wstring outcome = m_lastOutcome;
     if (!m_scriptStatus.empty()) outcome = m_scriptStatus + (outcome.empty() ? L"" : L" \u2014 " + outcome);
-    if (bar->GetStatusText(kOutcomeField) != outcome) bar->SetStatusText(outcome, kOutcomeField);
+    // While a menu is open, its item's hint holds the field.
+    if (!m_showingHelp && bar->GetStatusText(kOutcomeField) != outcome) bar->SetStatusText(outcome, kOutcomeField);
 }
 
 }  // namespace vantel

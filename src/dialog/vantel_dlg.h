@@ -99,6 +99,10 @@ public:
     // The text the status line shows about a recording or a replay; empty when none runs.
     const std::wstring& ScriptStatus() const { return m_scriptStatus; }
 
+protected:
+    // The highlighted menu item's hint, cut to the status line's width.
+    void DoGiveHelp(const wxString& text, bool show) override;
+
 private:
     void OnInitDialog();
     void BuildControls();
@@ -117,6 +121,7 @@ private:
     void UpdateStatusLine();
     void JournalFileFailed(const std::string& error);
     void UpdateScriptStatus();
+    void ShowFieldUses(int id);
     wxSize DuToPixels(int w, int h) const;
     wxPoint DuToPixels(wxPoint p) const;
 
@@ -140,6 +145,7 @@ private:
     wxTimer m_statusTimer;
     std::wstring m_linkText;
     std::wstring m_lastOutcome;
+    bool m_showingHelp = false;  // a menu item's hint is in the status line
 
     std::unique_ptr<Recorder> m_recorder;
     std::string m_recordPath;

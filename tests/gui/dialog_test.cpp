@@ -2,6 +2,8 @@
 
 #include <wx/button.h>
 #include <wx/menu.h>
+#include <wx/statusbr.h>
+#include <wx/tooltip.h>
 #include <wx/textctrl.h>
 #include <wx/timer.h>
 #include <wx/uiaction.h>
@@ -9,6 +11,7 @@
 #include <filesystem>
 
 #include "commands/catalogue.h"
+#include "commands/hints.h"
 #include "dialog/layout.h"
 #include "dialog/message_box.h"
 #include "dialog/modal_dialog.h"
@@ -188,6 +191,37 @@ TEST_F(MainDialog, MenuBarHoldsEveryCommandAndRoutesIt) {
     }
     EXPECT_EQ(mapped, 137);
     dlg->Destroy();
+}
+
+// The highlighted item's hint stands in the status line until its menu closes; buttons say
+// what they send; after a command each field it read names the argument it fed.
+TEST_F(MainDialog, CommandsSayWhatTheyRead) {
+    auto dlg = Make();
+    RunModal(*dlg, [&] {
+        test::Pump();
+        wxStatusBar* bar = dlg->GetStatusBar();
+        const int find = dlg->MenuIdOf(32873);
+        wxMenuEvent highlight(wxEVT_MENU_HIGHLIGHT, find);
+        dlg->GetEventHandler()->ProcessEvent(highlight);
+        const wxString shown = bar->GetStatusText(2);
+        EXPECT_TRUE(shown.StartsWith(L"Find \u2014 1 handle \u00b7 2 text")) << shown;
+        wxMenuEvent closed(wxEVT_MENU_CLOSE, wxID_ANY);
+        dlg->GetEventHandler()->ProcessEvent(closed);
+        EXPECT_FALSE(bar->GetStatusText(2).StartsWith(L"Find")) << bar->GetStatusText(2);
+
+        auto* autoButton = dynamic_cast<wxButton*>(dlg->FindWindow(1042));
+        ASSERT_NE(autoButton, nullptr);
+        ASSERT_NE(autoButton->GetToolTip(), nullptr);
+        EXPECT_NE(autoButton->GetToolTip()->GetTip().Find(L"value = \"#AUT\""), wxNOT_FOUND);
+
+        EXPECT_EQ(dlg->FieldControl(7).GetToolTip(), nullptr);
+        dlg->Console().Command(32873);
+        ASSERT_NE(dlg->FieldControl(7).GetToolTip(), nullptr);
+        EXPECT_EQ(dlg->FieldControl(7).GetToolTip()->GetTip(), L"Find: match case (%ld, not 0 \u2192 1)");
+        dlg->Console().Command(32712);  // "Se&t" reads fields 1 and 2 only
+        EXPECT_EQ(dlg->FieldControl(1).GetToolTip()->GetTip(), L"Set: name (text)");
+        EXPECT_EQ(dlg->FieldControl(7).GetToolTip()->GetTip(), L"Find: match case (%ld, not 0 \u2192 1)");
+    });
 }
 
 }  // namespace
