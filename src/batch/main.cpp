@@ -14,10 +14,12 @@
 
 #include "app/startup.h"
 #include "batch/check.h"
+#include "batch/command_list.h"
 #include "batch/runner.h"
 #include "platform/registry.h"
 #include "platform/version.h"
 #include "platform/text.h"
+#include "commands/catalogue.h"
 #include "script/script.h"
 
 namespace {
@@ -26,6 +28,7 @@ constexpr char kUsage[] =
     "usage: vantel-batch [--link sim|script] [--trace] [--journal FILE] [--registry STORE] [SCRIPT]\n"
     "       vantel-batch [OPTIONS] --expect FILE.out [--update] [--junit REPORT] SCRIPT\n"
     "       vantel-batch [OPTIONS] --check DIR [--only NAME] [--update] [--junit REPORT]\n"
+    "       vantel-batch --commands [--json]\n"
     "       vantel-batch --version | --registered\n"
     "Runs the console on a text surface, one script command per line (standard input\n"
     "without SCRIPT). The script's \"# env:\" and \"# args:\" headers apply first; options given\n"
@@ -37,6 +40,9 @@ constexpr char kUsage[] =
     "Exit status: 0 the script ran to its end (and matched), 1 an expectation failed,\n"
     "2 a usage error or a line that cannot be run, 3 an outside failure (a store, the\n"
     "journal file, the link).\n"
+    "--commands lists every command a script can choose with \"menu ID\": its id, where it is,\n"
+    "the calls it makes, the fields it reads (argument, reader), the values it passes itself,\n"
+    "its job slot and whether it refuses while busy; --json prints the list as JSON.\n"
     "--version prints this program's version; --registered prints the version registered\n"
     "for this user (nothing when none).\n";
 
@@ -131,6 +137,7 @@ struct Command {
     RunArgs run;
     std::optional<std::string> expect, check, only, junit;
     bool update = false;
+    bool commands = false, json = false;
     std::vector<std::string> scripts;
 };
 
@@ -222,6 +229,10 @@ int main(int argc, char** argv) {
             command.junit = value;
         } else if (arg == "--update") {
             command.update = true;
+        } else if (arg == "--commands") {
+            command.commands = true;
+        } else if (arg == "--json") {
+            command.json = true;
         } else if (arg == "--version") {
             std::cout << "vantel-batch " << OwnVersion() << '\n';
             return 0;
@@ -246,6 +257,16 @@ int main(int argc, char** argv) {
         } else {
             command.scripts.push_back(arg);
         }
+    }
+    if (command.json && !command.commands) return Usage("--json needs --commands");
+    if (command.commands) {
+        if (command.expect || command.check || !command.scripts.empty()) return Usage("--commands runs no script");
+        if (command.json) {
+            vantel::batch::WriteCommandJson(std::cout, vantel::Catalogue());
+        } else {
+            vantel::batch::WriteCommandList(std::cout, vantel::Catalogue());
+        }
+        return std::cout.flush() ? 0 : 3;
     }
     if (command.expect && command.check) return Usage("--expect and --check exclude each other");
     if (!command.expect && !command.check) {
