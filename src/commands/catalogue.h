@@ -3,8 +3,9 @@
 // scenario script are all read from these rows, so a command is written once.
 //
 // Adding a request with its command, every step:
-//   1. link/plexa_calls.def: the request's line and its result call's line, in the
-//      family they belong to. CPlexa, the tracing wrapper and the scripted link follow.
+//   1. link/plexa_calls.def: the request's line and its result call's line, each with a
+//      name for every argument, in the family they belong to. CPlexa, the tracing wrapper
+//      and the scripted link follow.
 //   2. The simulated controller answers it: a case for the call in its family's file under
 //      sim/requests/ (what it checks, what the result call delivers), reading its arguments
 //      with Arg<CallId::Name, position>. The routing follows from the family in step 1.
@@ -17,7 +18,11 @@
 //             FixedResult<L"Call o.k.", &P::CallResult>),
 //      with the field readers of commands/fields.h and one of the result shapes of
 //      commands/rows.h; a result shown otherwise gets a function beside the table. A
-//      command answered at once is a Direct row and needs no slot (skip step 4). A new
+//      command answered at once is a Direct row and needs no slot (skip step 4). A
+//      request or direct call written by hand gives the row where its values come from
+//      (Uses<&P::Call, readers...>, ReadFor for what it reads for itself): the status line's
+//      hint and vantel-batch --commands are made from it, and the catalogue test runs the
+//      command to check it. A new
 //      menu group is a new file and one line in catalogue.cpp's kGroups; a new top-level
 //      menu also a word in kTopLevelMenus.
 //   6. tests/batch/sim_every_command.out: the every-command script picks the new command
