@@ -323,7 +323,8 @@ bool Daemon::Start(const std::vector<Listen>& listens, const std::optional<TlsFi
         }
     }
     builder.RegisterService(&m_service);
-    const mode_t mask = ::umask(077);
+    // Sockets are made 0600 from the start: a client never finds one open to others.
+    const mode_t mask = ::umask(0177);
     m_server = builder.BuildAndStart();
     ::umask(mask);
     std::string failed;
