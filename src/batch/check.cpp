@@ -431,7 +431,7 @@ Outcome RunCase(const Case& c, const CaseOptions& options) {
                               errLabel + " (this run)", scratch);
         }
     }
-    if (!o.why.empty() && options.fresh) {
+    if (!o.why.empty() && (options.fresh || !options.controller.empty())) {
         o.details += "its files are kept in " + scratch + "\n";
     } else {
         fs::remove_all(scratch, ec);

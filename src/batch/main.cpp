@@ -27,7 +27,8 @@ namespace {
 constexpr char kUsage[] =
     "usage: vantel-batch [--link sim|script|unix:PATH|tcp:HOST:PORT] [--token-file FILE] [--ca FILE]\n"
     "                    [--trace] [--journal FILE] [--registry STORE] [SCRIPT]\n"
-    "       vantel-batch [OPTIONS] --expect FILE.out [--update] [--junit REPORT] SCRIPT\n"
+    "       vantel-batch [OPTIONS] --expect FILE.out [--controller PROGRAM] [--update]\n"
+    "                    [--junit REPORT] SCRIPT\n"
     "       vantel-batch [OPTIONS] --check DIR [--only NAME] [--controller PROGRAM] [--update]\n"
     "                    [--junit REPORT]\n"
     "       vantel-batch --version | --registered\n"
@@ -40,8 +41,8 @@ constexpr char kUsage[] =
     "without it a run starts with none.\n"
     "--expect compares the output with FILE.out (and FILE.err) and shows a diff; --check runs\n"
     "every script of DIR so, each in a fresh folder; --update rewrites the expected files from\n"
-    "the output; --junit writes a JUnit report. --check with --controller runs each script\n"
-    "that does not use the scripted link against a fresh PROGRAM (vantel-controller) of its own.\n"
+    "the output; --junit writes a JUnit report. With --controller each script on the\n"
+    "simulated controller runs against a fresh PROGRAM (vantel-controller) of its own.\n"
     "Exit status: 0 the script ran to its end (and matched), 1 an expectation failed,\n"
     "2 a usage error or a line that cannot be run, 3 an outside failure (a store, the\n"
     "journal file, a controller that cannot be reached or is lost).\n"
@@ -176,6 +177,7 @@ int Check(const Command& command) {
         return 3;
     }
     options.args = Words(command.run);
+    if (command.controller) options.controller = std::filesystem::absolute(*command.controller).string();
     options.update = command.update;
     std::vector<Case> cases;
     std::string suite;
@@ -204,7 +206,7 @@ int Check(const Command& command) {
         if (cases.empty()) return Usage("no scripts in " + *command.check);
         options.fresh = true;
         options.bound = kCheckBound;
-        if (command.controller) options.controller = std::filesystem::absolute(*command.controller).string();
+
         suite = *command.check;
     }
     std::vector<Outcome> outcomes;
@@ -287,7 +289,7 @@ int main(int argc, char** argv) {
         if (command.junit) return Usage("--junit needs --expect or --check");
     }
     if (command.only && !command.check) return Usage("--only needs --check");
-    if (command.controller && !command.check) return Usage("--controller needs --check");
+    if (command.controller && !command.check && !command.expect) return Usage("--controller needs --check or --expect");
     if (command.expect || command.check) return Check(command);
     if (command.scripts.size() > 1) return Usage("one script at most");
 
