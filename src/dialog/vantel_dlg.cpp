@@ -4,7 +4,9 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <deque>
 #include <map>
+#include <mutex>
 
 #include <fmt/xchar.h>
 #include <wx/accel.h>
@@ -52,6 +54,12 @@ UINT CommandMessage() {
     return msg;
 }
 
+// A change of the link's state waits in the dialog's LinkStateQueue.
+UINT LinkStateMessage() {
+    static const UINT msg = RegisterWindowMessageW(L"VantelLinkState");
+    return msg;
+}
+
 constexpr int kMenuIdBase = 20000;
 // Status line fields.
 enum { kLinkField, kPendingField, kOutcomeField, kJournalFileField };
@@ -83,6 +91,11 @@ wxIcon VantelIcon(int size) {
     icon.CopyFromBitmap(bmp);
     return icon;
 }
+
+struct CVantelDlg::LinkStateQueue {
+    std::mutex mutex;
+    std::deque<std::pair<std::wstring, std::wstring>> changes;  // status line, journal
+};
 
 CVantelDlg::CVantelDlg(CRegPair& appPair, std::unique_ptr<link::ILinkBackend> link, wxWindow* parent)
     : wxFrame(parent, wxID_ANY, wxString(kMainTitle.data(), kMainTitle.size()), wxDefaultPosition, wxDefaultSize,
@@ -369,6 +382,18 @@ void CVantelDlg::OnPosted(wxThreadEvent& e) {
         }
         return;
     }
+    if (posted.msg == LinkStateMessage() && m_linkStates) {
+        std::deque<std::pair<std::wstring, std::wstring>> changes;
+        {
+            std::lock_guard lock(m_linkStates->mutex);
+            changes.swap(m_linkStates->changes);
+        }
+        for (const auto& [status, journal] : changes) {
+            SetLinkDescription(status);
+            m_console->LinkNote(journal);
+        }
+        return;
+    }
     if (posted.msg == CloseRequestMessage()) {
         const char* name = posted.wParam != 0 ? sigabbrev_np(static_cast<int>(posted.wParam)) : nullptr;
         if (name != nullptr && m_endSignal.empty()) m_endSignal = L"SIG" + FromUtf8(name);
@@ -467,6 +492,18 @@ void CVantelDlg::SetLinkDescription(const std::wstring& text) {
     const int widths[] = {linkWidth + pad, bar->GetTextExtent(L"000 ausstehend").x + pad, -1, -3};
     bar->SetStatusWidths(bar->GetFieldsCount(), widths);
     bar->SetStatusText(text, kLinkField);
+}
+
+CVantelDlg::LinkStateSink CVantelDlg::LinkStates() {
+    if (!m_linkStates) m_linkStates = std::make_shared<LinkStateQueue>();
+    // Holds the queue, not the dialog: a post to a window that is gone is dropped.
+    return [queue = m_linkStates, hwnd = m_hwnd](std::wstring status, std::wstring journal) {
+        {
+            std::lock_guard lock(queue->mutex);
+            queue->changes.emplace_back(std::move(status), std::move(journal));
+        }
+        PostMessageW(hwnd, LinkStateMessage(), 0, 0);
+    };
 }
 
 void CVantelDlg::UpdateStatusLine() {

@@ -2,6 +2,7 @@
 // from its template in dialog units, and the wx surface of the console.
 #pragma once
 #include <array>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -81,6 +82,10 @@ public:
     void SetJournalOnly(bool on);
     // What the console talks to, for the status line.
     void SetLinkDescription(const std::wstring& text);
+    // A change of the link's state, told from any thread: the status line's link field shows
+    // status, the journal records journal. Safe to call after the dialog has gone.
+    using LinkStateSink = std::function<void(std::wstring status, std::wstring journal)>;
+    LinkStateSink LinkStates();
 
     // "Aufzeichnen...": the user's actions from now on become a script in path, written when
     // the recording ends. False (and said in a box) when the file cannot be written.
@@ -139,6 +144,8 @@ private:
     int m_journalToken = 0;
     wxTimer m_statusTimer;
     std::wstring m_linkText;
+    struct LinkStateQueue;
+    std::shared_ptr<LinkStateQueue> m_linkStates;
     std::wstring m_lastOutcome;
 
     std::unique_ptr<Recorder> m_recorder;

@@ -473,15 +473,13 @@ bool RemoteLink::Connect(std::string& error) {
     return opened;
 }
 
-void RemoteLink::SetObserver(LinkObserver observer) {
+LinkStatus RemoteLink::SetObserver(LinkObserver observer) {
     State& s = *m_state;
     std::lock_guard told(s.observerMu);
     s.observer = std::move(observer);
-    std::unique_lock lock(s.mu);
-    const LinkStatus now = s.status;
+    std::lock_guard lock(s.mu);
     s.observed = s.statusSeq;
-    lock.unlock();
-    if (s.observer) s.observer(now);
+    return s.status;
 }
 
 LinkStatus RemoteLink::Status() const {

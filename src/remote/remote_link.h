@@ -72,8 +72,8 @@ public:
     // itself either way, unless refused.
     bool Connect(std::string& error);
 
-    // The observer hears the state as it is now at once, then every change.
-    void SetObserver(LinkObserver observer);
+    // The observer hears every change from now on; returns the state as it is now.
+    LinkStatus SetObserver(LinkObserver observer);
     LinkStatus Status() const;
     const Endpoint& Where() const { return m_options.endpoint; }
 
@@ -98,7 +98,7 @@ std::wstring JournalText(const Endpoint& endpoint, const LinkStatus& status);
 struct LinkChoice {
     std::string endpoint;   // unix:PATH or tcp:HOST:PORT
     std::string tokenFile;  // empty: none
-    std::string caFile;     // empty: none
+    std::string caFile;     // empty: none; tcp only (a Unix socket is guarded by its folder)
 };
 std::unique_ptr<RemoteLink> MakeRemoteLink(const LinkChoice& choice, std::string client, bool reconnect,
                                            std::string& error);
