@@ -26,13 +26,13 @@ enum class LinkKind { Sim, Script, Remote };
 
 struct Options {
     LinkKind link = LinkKind::Sim;
-    remote::LinkChoice remote;  // LinkKind::Remote: the controller and the credentials
     bool trace = false;
     std::string journal;  // a JSON Lines file for the journal; empty: none
     // The store the histories are read from at the start and saved to at "close"; it
     // becomes this process's user store. Empty: the run starts with empty histories and
     // saves none, whatever store the environment names.
     std::string registry;
+    remote::LinkChoice remote{};  // LinkKind::Remote: the controller and the credentials
 };
 
 class Runner {

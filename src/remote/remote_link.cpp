@@ -341,7 +341,7 @@ struct RemoteLink::State {
         const auto channel = MakeChannel();
         std::shared_ptr<Stub> fresh = service::Controller::NewStub(channel);
         service::OpenRequest request;
-        request.set_call_list(service::CallListFingerprint());
+        request.set_call_list(options.callList.empty() ? service::CallListFingerprint() : options.callList);
         request.set_client(options.client);
         service::OpenReply reply;
         grpc::ClientContext ctx;

@@ -35,6 +35,7 @@ struct RemoteOptions {
     std::string token;  // sent with every call as "authorization: Bearer <token>"; empty: none
     std::string caPem;  // tcp: TLS, trusting these certificates; empty: no TLS
     std::string client = "vantel";  // who connects, for the controller's log
+    std::string callList;  // the call list the link says it was built from; empty: this build's
     // The longest a call may take; the caller's thread never waits longer for one.
     std::chrono::milliseconds callDeadline{2000};
     // After a lost connection: try again, waiting firstRetry, doubling up to lastRetry. Off:
