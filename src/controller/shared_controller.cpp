@@ -74,7 +74,17 @@ SharedController::~SharedController() {
 
 std::string SharedController::Open(const std::string& client) {
     std::lock_guard lock(m_mutex);
+    // A client that never came for its notifications is not coming back.
+    const auto now = std::chrono::steady_clock::now();
+    std::vector<Session*> stale;
+    for (auto& [id, s] : m_sessions) {
+        if (!s->attached && now - s->opened > kAttachGrace) stale.push_back(s.get());
+    }
+    for (Session* s : stale) EndLocked(*s, "its client never asked for its notifications");
+    if (!stale.empty()) Route();
+
     auto s = std::make_shared<Session>();
+    s->opened = now;
     s->number = ++m_nextNumber;
     s->id = std::to_string(s->number) + "-" + RandomHex(4);
     m_sessions[s->id] = s;
@@ -207,7 +217,7 @@ std::int32_t SharedController::Dispatch(Session& s, CallId call, std::span<const
         }
         return ret;
     }
-    if (TakesHandle(call) && !args.empty()) {
+    if (TakesHandle(call) && !args.empty() && args[0].type == link::ArgType::I16) {
         const std::int16_t h = args[0].As<std::int16_t>();
         const auto shared = m_shared.find(h);
         if (shared != m_shared.end() && shared->second.audience.count(&s)) {
