@@ -196,6 +196,7 @@ std::int32_t SharedController::Dispatch(Session& s, CallId call, std::span<const
         case CallId::Exit:
             if (!s.open) return 0;
             m_sim.DropJobs(s.handles);
+            ForgetShared(s);
             s.open = false;
             return 1;
         case CallId::GetLogOpt:
@@ -238,6 +239,7 @@ std::int32_t SharedController::InitSession(Session& s, std::span<const LinkArg> 
         return 0;
     }
     m_sim.DropJobs(s.handles);
+    ForgetShared(s);
     m_sim.SwitchOn();
     s.open = true;
     return 1;
@@ -282,6 +284,14 @@ void SharedController::Disown(std::int16_t h) {
     if (it == m_owner.end()) return;
     it->second->handles.erase(h);
     m_owner.erase(it);
+}
+
+void SharedController::ForgetShared(Session& s) {
+    // As the controller forgets every unread notification at Exit and Init.
+    for (auto it = m_shared.begin(); it != m_shared.end();) {
+        it->second.audience.erase(&s);
+        it = it->second.audience.empty() ? m_shared.erase(it) : std::next(it);
+    }
 }
 
 void SharedController::Push(Session& s, const Note& note) {
@@ -347,10 +357,7 @@ void SharedController::EndLocked(Session& s, const std::string& why) {
     }
     for (const std::int16_t h : s.handles) m_owner.erase(h);
     s.handles.clear();
-    for (auto it = m_shared.begin(); it != m_shared.end();) {
-        it->second.audience.erase(&s);
-        it = it->second.audience.empty() ? m_shared.erase(it) : std::next(it);
-    }
+    ForgetShared(s);
     s.open = false;
     s.ended = true;
     s.why = why;

@@ -137,6 +137,7 @@ private:
     std::int32_t FetchShared(Session& s, std::map<std::int16_t, Shared>::iterator it, link::CallId call,
                              std::span<const link::LinkArg> args);
     std::int32_t Invoke(link::CallId call, std::span<const link::LinkArg> args);
+    void ForgetShared(Session& s);
     void Own(Session& s, std::int16_t h);
     void Disown(std::int16_t h);
     // Hands what the controller posted to the sessions it is for.
