@@ -74,7 +74,17 @@ SharedController::~SharedController() {
 
 std::string SharedController::Open(const std::string& client) {
     std::lock_guard lock(m_mutex);
+    // A client that never came for its notifications is not coming back.
+    const auto now = std::chrono::steady_clock::now();
+    std::vector<Session*> stale;
+    for (auto& [id, s] : m_sessions) {
+        if (!s->attached && now - s->opened > kAttachGrace) stale.push_back(s.get());
+    }
+    for (Session* s : stale) EndLocked(*s, "its client never asked for its notifications");
+    if (!stale.empty()) Route();
+
     auto s = std::make_shared<Session>();
+    s->opened = now;
     s->number = ++m_nextNumber;
     s->id = std::to_string(s->number) + "-" + RandomHex(4);
     m_sessions[s->id] = s;
@@ -186,6 +196,7 @@ std::int32_t SharedController::Dispatch(Session& s, CallId call, std::span<const
         case CallId::Exit:
             if (!s.open) return 0;
             m_sim.DropJobs(s.handles);
+            ForgetShared(s);
             s.open = false;
             return 1;
         case CallId::GetLogOpt:
@@ -207,7 +218,7 @@ std::int32_t SharedController::Dispatch(Session& s, CallId call, std::span<const
         }
         return ret;
     }
-    if (TakesHandle(call) && !args.empty()) {
+    if (TakesHandle(call) && !args.empty() && args[0].type == link::ArgType::I16) {
         const std::int16_t h = args[0].As<std::int16_t>();
         const auto shared = m_shared.find(h);
         if (shared != m_shared.end() && shared->second.audience.count(&s)) {
@@ -228,6 +239,7 @@ std::int32_t SharedController::InitSession(Session& s, std::span<const LinkArg> 
         return 0;
     }
     m_sim.DropJobs(s.handles);
+    ForgetShared(s);
     m_sim.SwitchOn();
     s.open = true;
     return 1;
@@ -272,6 +284,14 @@ void SharedController::Disown(std::int16_t h) {
     if (it == m_owner.end()) return;
     it->second->handles.erase(h);
     m_owner.erase(it);
+}
+
+void SharedController::ForgetShared(Session& s) {
+    // As the controller forgets every unread notification at Exit and Init.
+    for (auto it = m_shared.begin(); it != m_shared.end();) {
+        it->second.audience.erase(&s);
+        it = it->second.audience.empty() ? m_shared.erase(it) : std::next(it);
+    }
 }
 
 void SharedController::Push(Session& s, const Note& note) {
@@ -337,10 +357,7 @@ void SharedController::EndLocked(Session& s, const std::string& why) {
     }
     for (const std::int16_t h : s.handles) m_owner.erase(h);
     s.handles.clear();
-    for (auto it = m_shared.begin(); it != m_shared.end();) {
-        it->second.audience.erase(&s);
-        it = it->second.audience.empty() ? m_shared.erase(it) : std::next(it);
-    }
+    ForgetShared(s);
     s.open = false;
     s.ended = true;
     s.why = why;

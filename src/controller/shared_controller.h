@@ -45,6 +45,8 @@ struct Note {
 // Notifications a session may have waiting to be sent; a client that reads none of them
 // loses its session rather than the daemon its memory.
 inline constexpr std::size_t kMaxQueuedNotes = std::size_t{1} << 16;
+// How long a session may stay without its notification stream; it ends at the next Open after.
+inline constexpr std::chrono::seconds kAttachGrace{60};
 
 class SharedController {
     struct Session;
@@ -106,6 +108,7 @@ private:
     struct Session {
         std::uint64_t number = 0;
         std::string id;
+        std::chrono::steady_clock::time_point opened;
         bool open = false;  // between its Init and its Exit
         bool ended = false;
         bool attached = false;
@@ -134,6 +137,7 @@ private:
     std::int32_t FetchShared(Session& s, std::map<std::int16_t, Shared>::iterator it, link::CallId call,
                              std::span<const link::LinkArg> args);
     std::int32_t Invoke(link::CallId call, std::span<const link::LinkArg> args);
+    void ForgetShared(Session& s);
     void Own(Session& s, std::int16_t h);
     void Disown(std::int16_t h);
     // Hands what the controller posted to the sessions it is for.
