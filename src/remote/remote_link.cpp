@@ -4,6 +4,7 @@
 #include "remote/remote_link.h"
 
 #include <algorithm>
+#include <cctype>
 #include <condition_variable>
 #include <fstream>
 #include <mutex>
@@ -73,10 +74,8 @@ bool ReadWholeFile(const std::string& path, std::string& text, std::string& erro
 bool ReadTokenFile(const std::string& path, std::string& token, std::string& error) {
     std::string text;
     if (!ReadWholeFile(path, text, error)) return false;
-    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-    while (!text.empty() && blank(text.back())) text.pop_back();
-    const auto first = std::find_if_not(text.begin(), text.end(), blank);
-    text.erase(text.begin(), first);
+    // As the controller reads its own: the content without trailing white space.
+    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back()))) text.pop_back();
     if (text.empty()) {
         error = path + " holds no token";
         return false;

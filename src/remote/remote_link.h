@@ -24,8 +24,8 @@ struct Endpoint {
 // False with the reason when text is neither form.
 bool ParseEndpoint(std::string_view text, Endpoint& endpoint, std::string& error);
 
-// Reads a bearer token from its file (surrounding blanks and the line end dropped); false with
-// the reason when it cannot be read or is empty.
+// Reads a bearer token from its file (trailing white space dropped); false with the reason
+// when it cannot be read or is empty.
 bool ReadTokenFile(const std::string& path, std::string& token, std::string& error);
 // A whole file, for the CA certificates; false with the reason.
 bool ReadWholeFile(const std::string& path, std::string& text, std::string& error);
