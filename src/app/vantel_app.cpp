@@ -50,13 +50,7 @@ public:
         }
         auto* dlg = new CVantelDlg(m_app.RegPair(), std::move(backend));
         if (controller != nullptr) {
-            const remote::Endpoint endpoint = controller->Where();
-            const auto sink = dlg->LinkStates();
-            const remote::LinkStatus now = controller->SetObserver([sink, endpoint](const remote::LinkStatus& status) {
-                sink(remote::StatusText(endpoint, status), remote::JournalText(endpoint, status));
-            });
-            dlg->SetLinkDescription(remote::StatusText(endpoint, now));
-            dlg->Console().LinkNote(remote::JournalText(endpoint, now));
+            dlg->FollowLink(*controller);
         } else {
             dlg->SetLinkDescription(fmt::format(L"Simulierter Controller, {} ms", link::DefaultLatencyMs()));
         }

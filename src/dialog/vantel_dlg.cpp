@@ -36,6 +36,7 @@
 #include "platform/registry.h"
 #include "platform/text.h"
 #include "platform/winmsg.h"
+#include "remote/remote_link.h"
 
 namespace vantel {
 namespace {
@@ -494,16 +495,21 @@ void CVantelDlg::SetLinkDescription(const std::wstring& text) {
     bar->SetStatusText(text, kLinkField);
 }
 
-CVantelDlg::LinkStateSink CVantelDlg::LinkStates() {
+void CVantelDlg::FollowLink(remote::RemoteLink& link) {
     if (!m_linkStates) m_linkStates = std::make_shared<LinkStateQueue>();
-    // Holds the queue, not the dialog: a post to a window that is gone is dropped.
-    return [queue = m_linkStates, hwnd = m_hwnd](std::wstring status, std::wstring journal) {
-        {
-            std::lock_guard lock(queue->mutex);
-            queue->changes.emplace_back(std::move(status), std::move(journal));
-        }
-        PostMessageW(hwnd, LinkStateMessage(), 0, 0);
-    };
+    // The observer runs on the link's thread and holds the queue, not the dialog: a post to
+    // a window that is gone is dropped.
+    const remote::Endpoint endpoint = link.Where();
+    const remote::LinkStatus now =
+        link.SetObserver([queue = m_linkStates, hwnd = m_hwnd, endpoint](const remote::LinkStatus& status) {
+            {
+                std::lock_guard lock(queue->mutex);
+                queue->changes.emplace_back(remote::StatusText(endpoint, status), remote::JournalText(endpoint, status));
+            }
+            PostMessageW(hwnd, LinkStateMessage(), 0, 0);
+        });
+    SetLinkDescription(remote::StatusText(endpoint, now));
+    m_console->LinkNote(remote::JournalText(endpoint, now));
 }
 
 void CVantelDlg::UpdateStatusLine() {

@@ -2,7 +2,6 @@
 // from its template in dialog units, and the wx surface of the console.
 #pragma once
 #include <array>
-#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -24,6 +23,7 @@ namespace vantel {
 
 namespace remote {
 class CommandListener;
+class RemoteLink;
 }
 
 class CMyComboBox;
@@ -82,10 +82,9 @@ public:
     void SetJournalOnly(bool on);
     // What the console talks to, for the status line.
     void SetLinkDescription(const std::wstring& text);
-    // A change of the link's state, told from any thread: the status line's link field shows
-    // status, the journal records journal. Safe to call after the dialog has gone.
-    using LinkStateSink = std::function<void(std::wstring status, std::wstring journal)>;
-    LinkStateSink LinkStates();
+    // The link to a controller of its own (the dialog's link or inside it): its state, now
+    // and at every change, in the status line and the journal.
+    void FollowLink(remote::RemoteLink& link);
 
     // "Aufzeichnen...": the user's actions from now on become a script in path, written when
     // the recording ends. False (and said in a box) when the file cannot be written.
