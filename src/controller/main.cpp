@@ -27,7 +27,7 @@ using namespace vantel::controller;
 
 constexpr char kUsage[] =
     "usage: vantel-controller [--listen unix:PATH | --listen tcp:HOST:PORT]... [--tls-cert FILE --tls-key FILE]\n"
-    "                         [--token-file FILE] [--fault SPEC]...\n"
+    "                         [--token-file FILE] [--fault FAULT]...\n"
     "       vantel-controller --version | --help\n"
     "Serves one simulated controller to every client, in the foreground, logging to standard\n"
     "error, until SIGTERM or SIGINT. Without --listen: the Unix socket controller.sock in\n"

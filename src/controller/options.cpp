@@ -17,11 +17,11 @@ std::optional<long long> Number(std::string_view text, long long lo, long long h
 
 }  // namespace
 
-bool ParseFault(std::string_view spec, Options& options, std::string& problem) {
-    const auto eq = spec.find('=');
-    const std::string_view name = spec.substr(0, eq);
-    const std::string_view value = eq == std::string_view::npos ? std::string_view{} : spec.substr(eq + 1);
-    const std::string quoted = "--fault \"" + std::string(spec) + "\"";
+bool ParseFault(std::string_view fault, Options& options, std::string& problem) {
+    const auto eq = fault.find('=');
+    const std::string_view name = fault.substr(0, eq);
+    const std::string_view value = eq == std::string_view::npos ? std::string_view{} : fault.substr(eq + 1);
+    const std::string quoted = "--fault \"" + std::string(fault) + "\"";
     if (name == "latency") {
         const auto dots = value.find("..");
         const auto lo = Number(value.substr(0, dots), 0, kMaxLatencyMs);

@@ -22,7 +22,7 @@ inline constexpr int kMaxLatencyMs = 60000;
 
 // "latency=MIN..MAX" (milliseconds; one number for both), "drop=P%" (0-100),
 // "disconnect-after=N" (1 or more calls).
-bool ParseFault(std::string_view spec, Options& options, std::string& problem);
+bool ParseFault(std::string_view fault, Options& options, std::string& problem);
 
 // The arguments after the program's name. False with the problem (a usage error). TCP on
 // anything but loopback needs TLS (certificate and key) and a token file.
