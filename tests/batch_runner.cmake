@@ -160,6 +160,18 @@ batch(3 --registered)
 must_match("${err}" "^vantel-batch: cannot read the registration: .*folder.db")
 set(ENV{VANTEL_REGISTRY} "${WORKDIR}/user.db")
 
+# A controller of each script's own: the scripted link needs none; one that does not come up
+# fails its script, saying so; a controller that cannot be reached is an outside failure.
+file(WRITE "${dir}/on_sim.vbs" "# args: --link sim\nwait\n")
+file(WRITE "${dir}/on_sim.out" "")
+batch(1 --check scripts --only on_sim --controller /bin/false)
+must_match("${out}" "^FAILED on_sim: on_sim.vbs: the controller ended before it listened \\(see [^\n]*/controller.log\\)\n")
+batch(0 --check scripts --only pass --controller /bin/false)
+batch(3 --link unix:${WORKDIR}/no-controller.sock keys.vbs)
+must_match("${err}" "^vantel-batch: controller unix:[^\n]*/no-controller.sock: cannot be reached: ")
+batch(2 --link tcp:localhost keys.vbs)
+must_match("${err}" "^vantel-batch: --link \"tcp:localhost\": tcp: needs HOST:PORT\n")
+
 # Usage errors.
 batch(2 --update keys.vbs)
 batch(2 --check scripts keys.vbs)

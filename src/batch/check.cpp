@@ -13,7 +13,9 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -73,16 +75,19 @@ std::vector<char*> Pointers(std::vector<std::string>& strings) {
     return p;
 }
 
-// Runs argv (argv[0] a path; searched in PATH when env is null) in dir with standard
-// output and error appended to the two files. Empty when it ended by itself, with its
-// exit status in status; otherwise what went wrong.
-std::string Spawn(std::vector<std::string> argv, std::vector<std::string>* env, const std::string& dir,
-                  const std::string& outPath, const std::string& errPath, std::chrono::seconds bound, int& status) {
+// Starts argv (argv[0] a path; searched in PATH when env is null) in dir, in a process group
+// of its own, with standard output and error appended to the two files. 0 with the reason
+// when it cannot.
+pid_t Start(std::vector<std::string> argv, std::vector<std::string>* env, const std::string& dir,
+            const std::string& outPath, const std::string& errPath, std::string& problem) {
     std::vector<char*> args = Pointers(argv);
     std::vector<char*> envp;
     if (env != nullptr) envp = Pointers(*env);
     const pid_t pid = fork();
-    if (pid < 0) return std::string("cannot start a process: ") + std::strerror(errno);
+    if (pid < 0) {
+        problem = std::string("cannot start a process: ") + std::strerror(errno);
+        return 0;
+    }
     if (pid == 0) {
         setpgid(0, 0);
         const int in = open("/dev/null", O_RDONLY);
@@ -98,6 +103,12 @@ std::string Spawn(std::vector<std::string> argv, std::vector<std::string>* env, 
         _exit(127);
     }
     setpgid(pid, pid);  // either side may get there first
+    return pid;
+}
+
+// Waits for pid to end, at most bound (0: no bound); past it the process group is killed.
+// Empty when it ended by itself, with its exit status in status; otherwise what went wrong.
+std::string Finish(pid_t pid, std::chrono::seconds bound, int& status) {
     const auto deadline = Clock::now() + bound;
     int ws = 0;
     for (;;) {
@@ -117,6 +128,83 @@ std::string Spawn(std::vector<std::string> argv, std::vector<std::string>* env, 
     if (status == 127) return "could not be started";
     return {};
 }
+
+std::string Spawn(std::vector<std::string> argv, std::vector<std::string>* env, const std::string& dir,
+                  const std::string& outPath, const std::string& errPath, std::chrono::seconds bound, int& status) {
+    std::string problem;
+    const pid_t pid = Start(std::move(argv), env, dir, outPath, errPath, problem);
+    return pid == 0 ? problem : Finish(pid, bound, status);
+}
+
+// Generous bounds for a controller of a script's own: up and listening, and gone after SIGTERM.
+constexpr std::chrono::seconds kControllerBound{20};
+
+// env with name set to value, or removed when value is null.
+void SetIn(std::vector<std::string>& env, const std::string& name, const std::string* value) {
+    std::erase_if(env, [&](const std::string& entry) { return entry.starts_with(name + "="); });
+    if (value != nullptr) env.push_back(name + "=" + *value);
+}
+
+bool Accepting(const std::string& socketPath) {
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    if (socketPath.size() >= sizeof addr.sun_path) return false;
+    std::memcpy(addr.sun_path, socketPath.c_str(), socketPath.size() + 1);
+    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) return false;
+    const bool ok = connect(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) == 0;
+    close(fd);
+    return ok;
+}
+
+// A controller of one script's own, started in that script's environment and ended when
+// the script has run.
+class ScriptController {
+public:
+    // Empty when it listens on socketPath; otherwise why not (and it is gone).
+    std::string Begin(const std::string& program, std::vector<std::string> env, const std::string& workdir,
+                      const std::string& socketPath, const std::string& logPath) {
+        std::remove(socketPath.c_str());
+        std::string problem;
+        m_pid = Start({program, "--listen", "unix:" + socketPath}, &env, workdir, logPath, logPath, problem);
+        if (m_pid == 0) return problem;
+        const auto deadline = Clock::now() + kControllerBound;
+        while (!Accepting(socketPath)) {
+            int ws = 0;
+            if (waitpid(m_pid, &ws, WNOHANG) == m_pid) {
+                m_pid = 0;
+                return "the controller ended before it listened (see " + logPath + ")";
+            }
+            if (Clock::now() >= deadline) {
+                End();
+                return "the controller did not listen within " + std::to_string(kControllerBound.count()) + " s";
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return {};
+    }
+
+    // SIGTERM; empty when it ended with status 0, otherwise how it ended.
+    std::string End() {
+        if (m_pid == 0) return {};
+        kill(m_pid, SIGTERM);
+        int status = 0;
+        std::string problem = Finish(m_pid, kControllerBound, status);
+        m_pid = 0;
+        if (problem.empty() && status != 0) problem = "exit status " + std::to_string(status);
+        return problem;
+    }
+
+    ~ScriptController() {
+        if (m_pid != 0) {
+            kill(-m_pid, SIGKILL);
+            waitpid(m_pid, nullptr, 0);
+        }
+    }
+
+private:
+    pid_t m_pid = 0;
+};
 
 // A unified diff of the two files, or a line saying why there is none.
 std::string Diff(const std::string& expected, const std::string& expectedLabel, const std::string& actual,
@@ -158,6 +246,16 @@ std::size_t XmlChar(std::string_view text, std::size_t i) {
 }
 
 }  // namespace
+
+bool ChoosesSimulator(const script::ScriptHeader& header) {
+    std::string link = "sim";
+    for (std::size_t i = 0; i < header.args.size(); ++i) {
+        const std::string& word = header.args[i];
+        if (word == "--link" && i + 1 < header.args.size()) link = header.args[++i];
+        if (word.starts_with("--link=")) link = word.substr(7);
+    }
+    return link == "sim";
+}
 
 bool FindCases(const std::string& dir, std::vector<Case>& cases, std::string& error) {
     std::map<std::string, std::map<long, std::string>> parts;  // name -> part (0: alone) -> file
@@ -258,12 +356,38 @@ Outcome RunCase(const Case& c, const CaseOptions& options) {
     for (std::size_t i = 0; i < c.scripts.size(); ++i) {
         std::vector<std::string> argv{options.self};
         argv.insert(argv.end(), options.args.begin(), options.args.end());
+        ScriptController controller;
+        if (!options.controller.empty() && ChoosesSimulator(headers[i])) {
+            // The script's own environment, as vantel-batch would set it for its simulator.
+            std::vector<std::string> controllerEnv = env;
+            for (const std::string& word : headers[i].env) {
+                std::string name, value;
+                bool unset = false;
+                script::SplitEnvWord(word, name, value, unset);
+                value = script::ExpandWorkdir(value, workdir);
+                SetIn(controllerEnv, name, unset ? nullptr : &value);
+            }
+            const std::string socketPath = scratch + "/controller.sock";
+            const std::string problem =
+                controller.Begin(options.controller, controllerEnv, workdir, socketPath, scratch + "/controller.log");
+            if (!problem.empty()) {
+                fail(BaseName(c.scripts[i]) + ": " + problem);
+                break;
+            }
+            argv.push_back("--link=unix:" + socketPath);
+        }
         argv.push_back(fs::absolute(c.scripts[i]).string());
         int status = 0;
         const std::string problem = Spawn(argv, &env, workdir, outPath, errPath, options.bound, status);
+        const std::string controllerEnd = controller.End();
         const int expected = headers[i].status.value_or(0);
         if (!problem.empty()) {
             fail(BaseName(c.scripts[i]) + ": " + problem);
+            break;
+        }
+        if (!controllerEnd.empty()) {
+            fail(BaseName(c.scripts[i]) + ": its controller on SIGTERM: " + controllerEnd + " (see " + scratch +
+                 "/controller.log)");
             break;
         }
         if (status != expected) {
@@ -307,7 +431,7 @@ Outcome RunCase(const Case& c, const CaseOptions& options) {
                               errLabel + " (this run)", scratch);
         }
     }
-    if (!o.why.empty() && options.fresh) {
+    if (!o.why.empty() && (options.fresh || !options.controller.empty())) {
         o.details += "its files are kept in " + scratch + "\n";
     } else {
         fs::remove_all(scratch, ec);

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "script/script.h"
+
 namespace vantel::batch {
 
 // A script NAME.vbs, or a group NAME.1.vbs, NAME.2.vbs, ... run in turn on one work folder,
@@ -28,7 +30,14 @@ struct CaseOptions {
     bool fresh = true;
     bool update = false;  // rewrite the expected files from this run's output
     std::chrono::seconds bound{0};  // a script still running after this is stopped; 0: no bound
+    // vantel-controller: each script that does not use the scripted link runs against a fresh
+    // one of its own, started in the script's environment and ended by SIGTERM. Empty: none.
+    std::string controller;
 };
+
+// Whether a script's headers choose the simulated controller (by "--link sim" or by naming
+// no link), the one a controller of its own can stand in for.
+bool ChoosesSimulator(const script::ScriptHeader& header);
 
 struct Outcome {
     std::string name;

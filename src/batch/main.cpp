@@ -2,6 +2,7 @@
 // for reproducing what a session did.
 #include <cerrno>
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
@@ -20,26 +21,34 @@
 #include "platform/version.h"
 #include "platform/text.h"
 #include "commands/catalogue.h"
+#include "remote/remote_link.h"
 #include "script/script.h"
 
 namespace {
 
 constexpr char kUsage[] =
-    "usage: vantel-batch [--link sim|script] [--trace] [--journal FILE] [--registry STORE] [SCRIPT]\n"
-    "       vantel-batch [OPTIONS] --expect FILE.out [--update] [--junit REPORT] SCRIPT\n"
-    "       vantel-batch [OPTIONS] --check DIR [--only NAME] [--update] [--junit REPORT]\n"
+    "usage: vantel-batch [--link sim|script|unix:PATH|tcp:HOST:PORT] [--token-file FILE] [--ca FILE]\n"
+    "                    [--trace] [--journal FILE] [--registry STORE] [SCRIPT]\n"
+    "       vantel-batch [OPTIONS] --expect FILE.out [--controller PROGRAM] [--update]\n"
+    "                    [--junit REPORT] SCRIPT\n"
+    "       vantel-batch [OPTIONS] --check DIR [--only NAME] [--controller PROGRAM] [--update]\n"
+    "                    [--junit REPORT]\n"
     "       vantel-batch --commands [--json]\n"
     "       vantel-batch --version | --registered\n"
     "Runs the console on a text surface, one script command per line (standard input\n"
     "without SCRIPT). The script's \"# env:\" and \"# args:\" headers apply first; options given\n"
-    "here win. --journal writes every event as JSON Lines to FILE. --registry reads the field\n"
-    "histories from STORE and saves them there at \"close\"; without it a run starts with none.\n"
+    "here win. --link unix:PATH or tcp:HOST:PORT talks to a running vantel-controller, with\n"
+    "the bearer token of --token-file (else $VANTEL_LINK_TOKEN_FILE) and, for tcp, TLS\n"
+    "trusting --ca (else $VANTEL_LINK_CA). --journal writes every event as JSON Lines to\n"
+    "FILE. --registry reads the field histories from STORE and saves them there at \"close\";\n"
+    "without it a run starts with none.\n"
     "--expect compares the output with FILE.out (and FILE.err) and shows a diff; --check runs\n"
     "every script of DIR so, each in a fresh folder; --update rewrites the expected files from\n"
-    "the output; --junit writes a JUnit report.\n"
+    "the output; --junit writes a JUnit report. With --controller each script on the\n"
+    "simulated controller runs against a fresh PROGRAM (vantel-controller) of its own.\n"
     "Exit status: 0 the script ran to its end (and matched), 1 an expectation failed,\n"
     "2 a usage error or a line that cannot be run, 3 an outside failure (a store, the\n"
-    "journal file, the link).\n"
+    "journal file, a controller that cannot be reached or is lost).\n"
     "--commands lists every command a script can choose with \"menu ID\": its id, where it is,\n"
     "the calls it makes, the fields it reads (argument, reader), the values it passes itself,\n"
     "its job slot and whether it refuses while busy; --json prints the list as JSON.\n"
@@ -75,6 +84,8 @@ bool TakeValue(std::string_view name, const std::vector<std::string>& args, std:
 // The options of one run, from the command line or a script's "# args:".
 struct RunArgs {
     std::optional<vantel::batch::LinkKind> link;
+    std::string endpoint;  // LinkKind::Remote
+    std::optional<std::string> tokenFile, ca;
     bool trace = false;
     std::optional<std::string> journal;
     std::optional<std::string> registry;
@@ -98,14 +109,26 @@ Took TakeRunOption(const std::vector<std::string>& args, std::size_t& i, RunArgs
         if (!value || value->empty()) return bad("--registry needs a store file");
         run.registry = value;
     } else if (TakeValue("--link", args, i, value)) {
-        if (!value) return bad("--link needs sim or script");
+        if (!value) return bad("--link needs sim, script, unix:PATH or tcp:HOST:PORT");
+        vantel::remote::Endpoint endpoint;
+        std::string error;
         if (*value == "sim") {
             run.link = vantel::batch::LinkKind::Sim;
         } else if (*value == "script") {
             run.link = vantel::batch::LinkKind::Script;
+        } else if (value->starts_with("unix:") || value->starts_with("tcp:")) {
+            if (!vantel::remote::ParseEndpoint(*value, endpoint, error)) return bad("--link " + error);
+            run.link = vantel::batch::LinkKind::Remote;
+            run.endpoint = *value;
         } else {
             return bad("unknown link \"" + *value + "\"");
         }
+    } else if (TakeValue("--token-file", args, i, value)) {
+        if (!value || value->empty()) return bad("--token-file needs a file");
+        run.tokenFile = value;
+    } else if (TakeValue("--ca", args, i, value)) {
+        if (!value || value->empty()) return bad("--ca needs a file");
+        run.ca = value;
     } else {
         return Took::No;
     }
@@ -116,10 +139,18 @@ Took TakeRunOption(const std::vector<std::string>& args, std::size_t& i, RunArgs
 // caller meant them.
 std::vector<std::string> Words(const RunArgs& run) {
     std::vector<std::string> words;
-    if (run.link) words.push_back(*run.link == vantel::batch::LinkKind::Sim ? "--link=sim" : "--link=script");
+    const auto absolute = [](const std::string& path) { return std::filesystem::absolute(path).string(); };
+    if (run.link == vantel::batch::LinkKind::Remote) {
+        words.push_back("--link=" + (run.endpoint.starts_with("unix:") ? "unix:" + absolute(run.endpoint.substr(5))
+                                                                        : run.endpoint));
+    } else if (run.link) {
+        words.push_back(*run.link == vantel::batch::LinkKind::Sim ? "--link=sim" : "--link=script");
+    }
+    if (run.tokenFile) words.push_back("--token-file=" + absolute(*run.tokenFile));
+    if (run.ca) words.push_back("--ca=" + absolute(*run.ca));
     if (run.trace) words.push_back("--trace");
-    if (run.journal) words.push_back("--journal=" + std::filesystem::absolute(*run.journal).string());
-    if (run.registry) words.push_back("--registry=" + std::filesystem::absolute(*run.registry).string());
+    if (run.journal) words.push_back("--journal=" + absolute(*run.journal));
+    if (run.registry) words.push_back("--registry=" + absolute(*run.registry));
     return words;
 }
 
@@ -135,7 +166,7 @@ int LineError(int line, const std::string& problem) {
 
 struct Command {
     RunArgs run;
-    std::optional<std::string> expect, check, only, junit;
+    std::optional<std::string> expect, check, only, junit, controller;
     bool update = false;
     bool commands = false, json = false;
     std::vector<std::string> scripts;
@@ -153,6 +184,7 @@ int Check(const Command& command) {
         return 3;
     }
     options.args = Words(command.run);
+    if (command.controller) options.controller = std::filesystem::absolute(*command.controller).string();
     options.update = command.update;
     std::vector<Case> cases;
     std::string suite;
@@ -181,6 +213,7 @@ int Check(const Command& command) {
         if (cases.empty()) return Usage("no scripts in " + *command.check);
         options.fresh = true;
         options.bound = kCheckBound;
+
         suite = *command.check;
     }
     std::vector<Outcome> outcomes;
@@ -224,6 +257,9 @@ int main(int argc, char** argv) {
         } else if (TakeValue("--only", args, i, value)) {
             if (!value || value->empty()) return Usage("--only needs a script's name");
             command.only = value;
+        } else if (TakeValue("--controller", args, i, value)) {
+            if (!value || value->empty()) return Usage("--controller needs the vantel-controller program");
+            command.controller = value;
         } else if (TakeValue("--junit", args, i, value)) {
             if (!value || value->empty()) return Usage("--junit needs a file");
             command.junit = value;
@@ -274,6 +310,7 @@ int main(int argc, char** argv) {
         if (command.junit) return Usage("--junit needs --expect or --check");
     }
     if (command.only && !command.check) return Usage("--only needs --check");
+    if (command.controller && !command.check && !command.expect) return Usage("--controller needs --check or --expect");
     if (command.expect || command.check) return Check(command);
     if (command.scripts.size() > 1) return Usage("one script at most");
 
@@ -328,10 +365,20 @@ int main(int argc, char** argv) {
     options.trace = given.trace || fromHeader.trace;
     options.journal = given.journal.value_or(fromHeader.journal.value_or(""));
     options.registry = given.registry.value_or(fromHeader.registry.value_or(""));
+    if (options.link == vantel::batch::LinkKind::Remote) {
+        const auto env = [](const char* name) { return std::string(std::getenv(name) != nullptr ? std::getenv(name) : ""); };
+        options.remote.endpoint = given.link ? given.endpoint : fromHeader.endpoint;
+        options.remote.tokenFile = given.tokenFile.value_or(fromHeader.tokenFile.value_or(env("VANTEL_LINK_TOKEN_FILE")));
+        options.remote.caFile = given.ca.value_or(fromHeader.ca.value_or(env("VANTEL_LINK_CA")));
+    }
 
     vantel::batch::Runner runner(options, std::cout);
     if (!runner.OpenJournal(error)) {
         std::cerr << "vantel-batch: journal: " << error << '\n';
+        return 3;
+    }
+    if (!runner.Connect(error)) {
+        std::cerr << "vantel-batch: " << error << '\n';
         return 3;
     }
     return runner.Run(script, std::cerr, headerLines, firstCommand);

@@ -3,6 +3,8 @@
 #include <chrono>
 #include <cstdlib>
 
+#include <unistd.h>
+
 #include "commands/catalogue.h"
 #include "jobs/messages.h"
 #include "sim/embedded.h"
@@ -34,6 +36,17 @@ Runner::Runner(const Options& options, std::ostream& out)
         auto scripted = std::make_unique<link::ScriptedLink>();
         m_scripted = scripted.get();
         backend = std::move(scripted);
+    } else if (options.link == LinkKind::Remote) {
+        std::string error;
+        auto remote = remote::MakeRemoteLink(options.remote, "vantel-batch " + std::to_string(getpid()), false, error);
+        // The options were checked before; what is left is a credential file, said at Connect.
+        if (remote) {
+            m_remote = remote.get();
+            backend = std::move(remote);
+        } else {
+            m_linkError = error;
+            backend = std::make_unique<link::ScriptedLink>();
+        }
     } else {
         backend = link::MakeEmbeddedLink();
     }
@@ -63,6 +76,31 @@ bool Runner::OpenJournal(std::string& error) {
     return true;
 }
 
+bool Runner::Connect(std::string& error) {
+    if (!m_linkError.empty()) {
+        error = m_linkError;
+        return false;
+    }
+    if (m_remote == nullptr) return true;
+    const std::string where = "controller " + m_remote->Where().text;
+    if (!m_remote->Connect(error)) {
+        const bool refused = m_remote->Status().state == remote::LinkState::Refused;
+        error = where + (refused ? ": refused: " : ": cannot be reached: ") + error;
+        return false;
+    }
+    m_console->LinkNote(remote::JournalText(m_remote->Where(), m_remote->Status()));
+    return true;
+}
+
+bool Runner::LinkLost(std::ostream& err) {
+    if (m_remote == nullptr) return false;
+    const remote::LinkStatus status = m_remote->Status();
+    if (status.state == remote::LinkState::Connected) return false;
+    m_console->LinkNote(remote::JournalText(m_remote->Where(), status));
+    err << "vantel-batch: controller " << m_remote->Where().text << ": connection lost: " << status.reason << '\n';
+    return true;
+}
+
 void Runner::Open() {
     if (m_keepHistories) m_console->LoadHistories();
     m_console->Start(m_window);
@@ -77,6 +115,7 @@ int Runner::Run(std::istream& script, std::ostream& err, int headerLines, std::s
         more = static_cast<bool>(std::getline(script, line));
         ++number;
     }
+    bool lost = false;
     for (; more; more = static_cast<bool>(std::getline(script, line)), ++number) {
         bool closed = false;
         std::string error;
@@ -85,9 +124,11 @@ int Runner::Run(std::istream& script, std::ostream& err, int headerLines, std::s
             return 2;
         }
         if (closed) break;
+        if ((lost = LinkLost(err))) break;
     }
-    m_journalFile.Flush();
     int status = 0;
+    if (lost || LinkLost(err)) status = 3;
+    m_journalFile.Flush();
     if (!m_saveError.empty()) {
         err << "vantel-batch: histories not saved: " << m_saveError << '\n';
         status = 3;

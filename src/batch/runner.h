@@ -13,6 +13,7 @@
 #include "jobs/console.h"
 #include "jobs/journal_file.h"
 #include "platform/registry.h"
+#include "remote/remote_link.h"
 #include "script/script.h"
 #include "script/scripted_link.h"
 
@@ -21,7 +22,7 @@ namespace vantel::batch {
 using script::ScriptLine;
 using script::Verb;
 
-enum class LinkKind { Sim, Script };
+enum class LinkKind { Sim, Script, Remote };
 
 struct Options {
     LinkKind link = LinkKind::Sim;
@@ -31,6 +32,7 @@ struct Options {
     // becomes this process's user store. Empty: the run starts with empty histories and
     // saves none, whatever store the environment names.
     std::string registry;
+    remote::LinkChoice remote{};  // LinkKind::Remote: the controller and the credentials
 };
 
 class Runner {
@@ -46,13 +48,17 @@ public:
 
     // Opens the journal file of options.journal, if any; false with the reason.
     bool OpenJournal(std::string& error);
+    // Reaches the controller of LinkKind::Remote; false with the reason. Nothing to do for
+    // the other links.
+    bool Connect(std::string& error);
 
     // Opens the dialog and runs the script to its end or to its "close" line; 0, or 2
     // after writing "vantel-batch: line N: reason" to err for a line that cannot be read
-    // or carried out, or 3 when the journal file could not be written or "close" could not
-    // save the histories (a line on err says which). Only "close" saves the histories, and
-    // only with options.registry. When the headers were read already, headerLines counts
-    // them and firstCommand is the line after them, the first to run.
+    // or carried out, or 3 when the journal file could not be written, "close" could not
+    // save the histories or the remote controller was lost (a line on err says which).
+    // Only "close" saves the histories, and only with options.registry. When the headers
+    // were read already, headerLines counts them and firstCommand is the line after them,
+    // the first to run.
     int Run(std::istream& script, std::ostream& err, int headerLines = 0, std::string_view firstCommand = {});
 
     // One line; false with the reason when it cannot be read or carried out. closed is
@@ -77,6 +83,8 @@ private:
     };
 
     bool Carry(const ScriptLine& line, bool& closed, std::string& error);
+    // The remote controller was lost: said on err (once) and in the journal.
+    bool LinkLost(std::ostream& err);
     bool DispatchOne();
     void DispatchFor(unsigned ms);
 
@@ -88,6 +96,8 @@ private:
     BatchSurface m_surface;
     CRegPair m_appPair;
     link::ScriptedLink* m_scripted = nullptr;
+    remote::RemoteLink* m_remote = nullptr;
+    std::string m_linkError;  // why the remote link could not be made
     std::unique_ptr<CConsole> m_console;
 
     std::mutex m_queueMutex;

@@ -4,7 +4,9 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <deque>
 #include <map>
+#include <mutex>
 
 #include <fmt/xchar.h>
 #include <wx/accel.h>
@@ -37,6 +39,7 @@
 #include "platform/registry.h"
 #include "platform/text.h"
 #include "platform/winmsg.h"
+#include "remote/remote_link.h"
 
 namespace vantel {
 namespace {
@@ -52,6 +55,12 @@ struct Posted {
 // A command id from outside travels to the dialog as this message, with the id as wParam.
 UINT CommandMessage() {
     static const UINT msg = RegisterWindowMessageW(L"WM_COMMAND");
+    return msg;
+}
+
+// A change of the link's state waits in the dialog's LinkStateQueue.
+UINT LinkStateMessage() {
+    static const UINT msg = RegisterWindowMessageW(L"VantelLinkState");
     return msg;
 }
 
@@ -86,6 +95,11 @@ wxIcon VantelIcon(int size) {
     icon.CopyFromBitmap(bmp);
     return icon;
 }
+
+struct CVantelDlg::LinkStateQueue {
+    std::mutex mutex;
+    std::deque<std::pair<std::wstring, std::wstring>> changes;  // status line, journal
+};
 
 CVantelDlg::CVantelDlg(CRegPair& appPair, std::unique_ptr<link::ILinkBackend> link, wxWindow* parent)
     : wxFrame(parent, wxID_ANY, wxString(kMainTitle.data(), kMainTitle.size()), wxDefaultPosition, wxDefaultSize,
@@ -373,6 +387,18 @@ void CVantelDlg::OnPosted(wxThreadEvent& e) {
         }
         return;
     }
+    if (posted.msg == LinkStateMessage() && m_linkStates) {
+        std::deque<std::pair<std::wstring, std::wstring>> changes;
+        {
+            std::lock_guard lock(m_linkStates->mutex);
+            changes.swap(m_linkStates->changes);
+        }
+        for (const auto& [status, journal] : changes) {
+            SetLinkDescription(status);
+            m_console->LinkNote(journal);
+        }
+        return;
+    }
     if (posted.msg == CloseRequestMessage()) {
         const char* name = posted.wParam != 0 ? sigabbrev_np(static_cast<int>(posted.wParam)) : nullptr;
         if (name != nullptr && m_endSignal.empty()) m_endSignal = L"SIG" + FromUtf8(name);
@@ -508,6 +534,23 @@ void CVantelDlg::SetLinkDescription(const std::wstring& text) {
     const int widths[] = {linkWidth + pad, bar->GetTextExtent(L"000 ausstehend").x + pad, -1, -3};
     bar->SetStatusWidths(bar->GetFieldsCount(), widths);
     bar->SetStatusText(text, kLinkField);
+}
+
+void CVantelDlg::FollowLink(remote::RemoteLink& link) {
+    if (!m_linkStates) m_linkStates = std::make_shared<LinkStateQueue>();
+    // The observer runs on the link's thread and holds the queue, not the dialog: a post to
+    // a window that is gone is dropped.
+    const remote::Endpoint endpoint = link.Where();
+    const remote::LinkStatus now =
+        link.SetObserver([queue = m_linkStates, hwnd = m_hwnd, endpoint](const remote::LinkStatus& status) {
+            {
+                std::lock_guard lock(queue->mutex);
+                queue->changes.emplace_back(remote::StatusText(endpoint, status), remote::JournalText(endpoint, status));
+            }
+            PostMessageW(hwnd, LinkStateMessage(), 0, 0);
+        });
+    SetLinkDescription(remote::StatusText(endpoint, now));
+    m_console->LinkNote(remote::JournalText(endpoint, now));
 }
 
 void CVantelDlg::UpdateStatusLine() {

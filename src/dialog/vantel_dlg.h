@@ -23,6 +23,7 @@ namespace vantel {
 
 namespace remote {
 class CommandListener;
+class RemoteLink;
 }
 
 class CMyComboBox;
@@ -81,6 +82,9 @@ public:
     void SetJournalOnly(bool on);
     // What the console talks to, for the status line.
     void SetLinkDescription(const std::wstring& text);
+    // The link to a controller of its own (the dialog's link or inside it): its state, now
+    // and at every change, in the status line and the journal.
+    void FollowLink(remote::RemoteLink& link);
 
     // "Aufzeichnen...": the user's actions from now on become a script in path, written when
     // the recording ends. False (and said in a box) when the file cannot be written.
@@ -144,6 +148,8 @@ private:
     int m_journalToken = 0;
     wxTimer m_statusTimer;
     std::wstring m_linkText;
+    struct LinkStateQueue;
+    std::shared_ptr<LinkStateQueue> m_linkStates;
     std::wstring m_lastOutcome;
     bool m_showingHelp = false;  // a menu item's hint is in the status line
 

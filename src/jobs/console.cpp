@@ -183,6 +183,12 @@ void CConsole::ScriptNote(const std::wstring& text) {
     Record(std::move(e));
 }
 
+void CConsole::LinkNote(const std::wstring& text) {
+    JournalEntry e = Entry(JournalKind::Link);
+    e.text = text;
+    Record(std::move(e));
+}
+
 void CConsole::UpdateData() { m_params = m_surface.ReadFields(); }
 
 void CConsole::LoadHistories() {

@@ -119,6 +119,8 @@ public:
 
     // A recording or replay of a script started or ended; text says which, and the file.
     void ScriptNote(const std::wstring& text);
+    // The link to a controller of its own connected, broke or was refused; text says which.
+    void LinkNote(const std::wstring& text);
 
     // Every slot and Show-table entry that holds a handle, in slot order.
     std::vector<PendingJob> PendingJobs() const;

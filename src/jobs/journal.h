@@ -32,7 +32,8 @@ namespace vantel {
     X(SlotFreed, "slot-freed")           \
     X(Diverted, "diverted")              \
     X(Close, "close")                    \
-    X(Script, "script")
+    X(Script, "script")                  \
+    X(Link, "link")
 
 enum class JournalKind : std::uint8_t {
 #define VANTEL_KIND_ENUM(name, text) name,

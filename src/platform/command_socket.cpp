@@ -156,10 +156,10 @@ bool ParseCommandId(std::string_view text, int& id) {
 bool ResolveSocketFolder(const char* runtimeDir, const std::string& tmpRoot, bool create, std::string& dir,
                          std::string& error) {
     if (runtimeDir != nullptr && runtimeDir[0] == '/') {
-        dir = runtimeDir;
-        return true;
+        dir = std::string(runtimeDir) + "/vantel";
+    } else {
+        dir = tmpRoot + "/vantel-" + std::to_string(::getuid());
     }
-    dir = tmpRoot + "/vantel-" + std::to_string(::getuid());
     if (create && ::mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) {
         error = Errno(("cannot create " + dir).c_str());
         return false;

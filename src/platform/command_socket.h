@@ -1,6 +1,6 @@
 // The local route by which a command id reaches a running console from outside: each
 // console listens on a Unix-domain socket of its own, "vantel-<pid>.sock", in a folder
-// that only its user can enter, and vantel-send talks to it.
+// that only its user can enter (SocketFolder), and vantel-send talks to it.
 //
 // Protocol: one line per connection. The sender writes the decimal id and "\n"; the
 // console answers "ok\n" when it has queued the command, or "error: <reason>\n". The
@@ -23,9 +23,10 @@ inline constexpr std::size_t kMaxConnections = 64;
 // A command id as the sender types it: 1 to 5 decimal digits, 1 to 65535, nothing else.
 bool ParseCommandId(std::string_view text, int& id);
 
-// The socket folder: runtimeDir when it is an absolute path (the user's runtime folder),
-// else <tmpRoot>/vantel-<uid>, which create makes with mode 0700. A fallback folder that
-// is a link, belongs to someone else or lets others in is refused.
+// The one folder of every socket of ours (the consoles' and the controller's):
+// <runtimeDir>/vantel when runtimeDir is an absolute path (the user's runtime folder), else
+// <tmpRoot>/vantel-<uid>; create makes it with mode 0700. A folder that is a link, belongs
+// to someone else or lets others in is refused.
 bool ResolveSocketFolder(const char* runtimeDir, const std::string& tmpRoot, bool create, std::string& dir,
                          std::string& error);
 // The same for this process: $XDG_RUNTIME_DIR, else /tmp.

@@ -33,11 +33,17 @@ namespace vantel::link::sim {
 
 class SimController {
 public:
+    // A post's job when it is the controller's own.
+    static constexpr std::int16_t kEveryone = 0;
     struct Post {
         HWND window;
         UINT msg;
         WPARAM wParam;
         LPARAM lParam;
+        // When several sessions share the controller: the request whose session hears the post
+        // (the job's own, the one that started the 6D mouse, asked for a replay or raised a
+        // dialog); kEveryone for the controller's own events and operator keys.
+        std::int16_t job = kEveryone;
     };
 
     explicit SimController(SimConfig config);
@@ -58,6 +64,15 @@ public:
 
     // Notifications made since the last call, in order; the link posts them.
     std::vector<Post> TakePosts();
+
+    // For a controller that several sessions share, each with its own Init and Exit. What Exit
+    // does to the jobs, for these jobs only (one session's handles): pending, standing and
+    // asking ones end without a word, the modules they opened close, a jog stops. The running
+    // program, the 6D mouse and a motion go on, as at Exit.
+    void DropJobs(const std::set<std::int16_t>& jobs);
+    // What a session's Init does to the controller: after a power-off it boots again with
+    // nothing selected.
+    void SwitchOn();
 
     // For tests.
     const SimVariables& Variables() const { return m_vars; }
@@ -86,6 +101,7 @@ private:
         bool edit = false;  // opened to edit (else to view)
         std::vector<std::wstring> original;  // the lines at opening, for closing without saving
         std::int32_t selected = 0;
+        std::int16_t job = 0;  // the request that opened it
     };
 
     // A robot move under way: the job reports progress and ends at the target.
@@ -101,9 +117,11 @@ private:
     std::int16_t NextHandle();
     std::uint32_t NextMessageHandle();
     std::uint64_t Stamp();
-    void PostRaw(std::int16_t h, ENotifyType type);
+    void PostRaw(std::int16_t h, ENotifyType type) { PostRaw(h, type, h); }
+    void PostRaw(std::int16_t h, ENotifyType type, std::int16_t job);
     // Keeps p for the fetch call of its kind and posts the notification.
-    void Deliver(std::int16_t h, ENotifyType type, Payload p);
+    void Deliver(std::int16_t h, ENotifyType type, Payload p) { Deliver(h, type, std::move(p), h); }
+    void Deliver(std::int16_t h, ENotifyType type, Payload p, std::int16_t job);
     void Finish(std::int16_t h, std::int32_t ret, std::wstring text = {}, std::int32_t number = 0);
     void FinishWith(std::int16_t h, std::vector<Out> outs);
     // Ends the job with a synchronous message (type 1) that says why.
@@ -216,6 +234,7 @@ private:
     std::map<std::int16_t, std::uint32_t> m_asking;  // EditExec jobs waiting for SyncAnswer
     std::map<std::int16_t, Job> m_askJobs;
     Mailbox m_mailbox;
+    std::int16_t m_completing = 0;  // the job Tick is completing, while it does
 
     std::int16_t m_runHandle = 0;  // the job that started the running program
     std::uint32_t m_programDialog = 0;
@@ -226,6 +245,7 @@ private:
     std::uint32_t m_haltMessage = 0;
 
     Mouse m_mouse;
+    std::int16_t m_mouseJob = kEveryone;  // the job that switched it on
 
     bool m_powered = true;
     bool m_startDisabled = false;

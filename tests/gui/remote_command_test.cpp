@@ -56,7 +56,7 @@ TEST_F(RemoteCommand, SilentShowSentFromOutsideRunsInTheDialog) {
     std::string socketPath;
     RunModal([&] {
         socketPath = dlg->CommandSocketPath();
-        ASSERT_EQ(socketPath, remote::SocketPath(stores.Dir(), getpid()));
+        ASSERT_EQ(socketPath, remote::SocketPath(stores.Dir() + "/vantel", getpid()));
         dlg->FieldControl(1).SetValue(L"$OV_PRO");
         link->handles = {41};
 

@@ -76,7 +76,7 @@ protected:
         ASSERT_EQ(access(SocketPath().c_str(), F_OK), 0);
     }
 
-    std::string SocketPath() const { return remote::SocketPath(stores.Dir(), m_pid); }
+    std::string SocketPath() const { return remote::SocketPath(stores.Dir() + "/vantel", m_pid); }
 
     // Sends sig; true when the console ended with status 0 and its socket is gone.
     bool EndsCleanlyOn(int sig) {
@@ -84,7 +84,7 @@ protected:
         const int status = WaitExit(m_pid);
         const pid_t pid = m_pid;
         m_pid = 0;
-        return status == 0 && access(remote::SocketPath(stores.Dir(), pid).c_str(), F_OK) != 0;
+        return status == 0 && access(remote::SocketPath(stores.Dir() + "/vantel", pid).c_str(), F_OK) != 0;
     }
 
     std::wstring Field1() {

@@ -34,16 +34,20 @@ TEST(CommandId, OnlyPlainDecimalIdsInRange) {
     }
 }
 
-TEST(CommandSocketFolder, RuntimeFolderElsePrivateFolderOfOurOwn) {
+TEST(CommandSocketFolder, OneFolderInTheRuntimeFolderElseAPrivateOneOfOurOwn) {
     test::TempStores temp;
     std::string dir, error;
-    ASSERT_TRUE(ResolveSocketFolder("/run/user/4711", temp.Dir(), true, dir, error));
-    EXPECT_EQ(dir, "/run/user/4711");
+    const std::string runtime = temp.Dir() + "/run";
+    ASSERT_EQ(mkdir(runtime.c_str(), 0700), 0);
+    ASSERT_TRUE(ResolveSocketFolder(runtime.c_str(), temp.Dir(), true, dir, error)) << error;
+    EXPECT_EQ(dir, runtime + "/vantel");
+    struct stat st;
+    ASSERT_EQ(lstat(dir.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
 
     // A relative runtime folder is no runtime folder; the fallback is made private.
     ASSERT_TRUE(ResolveSocketFolder("relative", temp.Dir(), true, dir, error)) << error;
     EXPECT_EQ(dir, temp.Dir() + "/vantel-" + std::to_string(getuid()));
-    struct stat st;
     ASSERT_EQ(lstat(dir.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0700u);
 
@@ -54,6 +58,9 @@ TEST(CommandSocketFolder, RuntimeFolderElsePrivateFolderOfOurOwn) {
     EXPECT_FALSE(ResolveSocketFolder(nullptr, temp.Dir(), true, dir, error));
     unlink(dir.c_str());
     EXPECT_FALSE(ResolveSocketFolder(nullptr, temp.Dir(), false, dir, error));  // the sender creates nothing
+    // The same checks hold inside the runtime folder.
+    chmod((runtime + "/vantel").c_str(), 0750);
+    EXPECT_FALSE(ResolveSocketFolder(runtime.c_str(), temp.Dir(), true, dir, error));
 }
 
 // A console's end in a runtime folder of the test's own, recording what it is handed.
@@ -63,6 +70,8 @@ protected:
         const char* old = std::getenv("XDG_RUNTIME_DIR");
         m_old = old ? std::optional<std::string>(old) : std::nullopt;
         setenv("XDG_RUNTIME_DIR", temp.Dir().c_str(), 1);
+        std::string error;
+        if (!SocketFolder(true, folder, error)) ADD_FAILURE() << error;
     }
     ~CommandSocket() override {
         if (m_old) {
@@ -124,6 +133,7 @@ protected:
     test::TempStores temp;
     std::mutex mu;
     std::vector<int> received;
+    std::string folder;  // where the consoles' sockets go
 
 private:
     std::optional<std::string> m_old;
@@ -133,7 +143,7 @@ TEST_F(CommandSocket, DeliversToThisProcessAndRefusesWhatItDoesNotHandle) {
     CommandListener listener;
     std::string error, message;
     ASSERT_TRUE(listener.Start(Recorder(), error)) << error;
-    EXPECT_EQ(listener.Path(), SocketPath(temp.Dir(), getpid()));
+    EXPECT_EQ(listener.Path(), SocketPath(folder, getpid()));
     struct stat st;
     ASSERT_EQ(lstat(listener.Path().c_str(), &st), 0);
     EXPECT_TRUE(S_ISSOCK(st.st_mode));
@@ -152,7 +162,7 @@ TEST_F(CommandSocket, DeliversToThisProcessAndRefusesWhatItDoesNotHandle) {
     EXPECT_EQ(Received(), (std::vector<int>{36866, 4711, 36864}));
 
     listener.Stop();
-    EXPECT_NE(access(SocketPath(temp.Dir(), getpid()).c_str(), F_OK), 0);
+    EXPECT_NE(access(SocketPath(folder, getpid()).c_str(), F_OK), 0);
     EXPECT_EQ(SendCommand("36866", getpid(), message), SendStatus::NoConsole);
     EXPECT_EQ(message, "no console running with pid " + std::to_string(getpid()));
 }
@@ -165,8 +175,8 @@ TEST_F(CommandSocket, WithoutAPidTheMostRecentLiveConsoleIsChosen) {
         ++olderGot;
         return true;
     };
-    ASSERT_TRUE(older.Start(SocketPath(temp.Dir(), 111), countOlder, error)) << error;
-    ASSERT_TRUE(newer.Start(SocketPath(temp.Dir(), 222), Recorder(), error)) << error;
+    ASSERT_TRUE(older.Start(SocketPath(folder, 111), countOlder, error)) << error;
+    ASSERT_TRUE(newer.Start(SocketPath(folder, 222), Recorder(), error)) << error;
     const timespec past[2] = {{1000, 0}, {1000, 0}};
     ASSERT_EQ(utimensat(AT_FDCWD, older.Path().c_str(), past, AT_SYMLINK_NOFOLLOW), 0);
     // A socket left behind by a console that died, newest of all: skipped.
@@ -174,7 +184,7 @@ TEST_F(CommandSocket, WithoutAPidTheMostRecentLiveConsoleIsChosen) {
         const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
         sockaddr_un addr{};
         addr.sun_family = AF_UNIX;
-        std::snprintf(addr.sun_path, sizeof addr.sun_path, "%s", SocketPath(temp.Dir(), 333).c_str());
+        std::snprintf(addr.sun_path, sizeof addr.sun_path, "%s", SocketPath(folder, 333).c_str());
         ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
         close(fd);
     }
@@ -251,7 +261,7 @@ TEST_F(CommandSocket, SilentPeersHoldUpNobody) {
 // A console that takes the request and goes away may or may not have run it: the sender
 // says neither "taken" nor "refused".
 TEST_F(CommandSocket, ADroppedConnectionAfterTheRequestLeavesTheOutcomeUnknown) {
-    const std::string path = SocketPath(temp.Dir(), 4242);
+    const std::string path = SocketPath(folder, 4242);
     const int server = socket(AF_UNIX, SOCK_STREAM, 0);
     const sockaddr_un addr = Address(path);
     ASSERT_EQ(bind(server, reinterpret_cast<const sockaddr*>(&addr), sizeof addr), 0);

@@ -55,13 +55,13 @@ std::uint64_t SimController::Stamp() {
     return CFileTime::GetCurrentTime().GetTime();
 }
 
-void SimController::PostRaw(std::int16_t h, ENotifyType type) {
+void SimController::PostRaw(std::int16_t h, ENotifyType type, std::int16_t job) {
     if (!m_open || m_window == 0) return;
     if (m_log.TracesNotifications()) m_log.Trace(L"post " + std::to_wstring(h) + L" type " + std::to_wstring(static_cast<std::int32_t>(type)));
-    m_posts.push_back({m_window, m_plexaMsg, static_cast<WPARAM>(static_cast<std::uint16_t>(h)), static_cast<LPARAM>(type)});
+    m_posts.push_back({m_window, m_plexaMsg, static_cast<WPARAM>(static_cast<std::uint16_t>(h)), static_cast<LPARAM>(type), job});
 }
 
-void SimController::Deliver(std::int16_t h, ENotifyType type, Payload p) {
+void SimController::Deliver(std::int16_t h, ENotifyType type, Payload p, std::int16_t job) {
     if (!m_open) return;  // nobody listens: nothing is kept either
     if (const auto dropped = m_mailbox.Keep(h, std::move(p), m_standing.count(h) != 0)) {
         m_log.AddOwn(Stamp(), L"Mailbox", L"", kLogMailboxFull, 2,
@@ -69,7 +69,7 @@ void SimController::Deliver(std::int16_t h, ENotifyType type, Payload p) {
                          std::to_wstring(m_cfg.mailboxBytes) + L" bytes: the oldest are dropped",
                      L"Dropped so far: " + std::to_wstring(*dropped));
     }
-    PostRaw(h, type);
+    PostRaw(h, type, job);
 }
 
 void SimController::Finish(std::int16_t h, std::int32_t ret, std::wstring text, std::int32_t number) {
@@ -129,12 +129,7 @@ std::int32_t SimController::Invoke(CallId id, std::span<const LinkArg> args, Clo
             m_window = window;
             m_plexaMsg = msg;
             m_keyMsg = static_cast<UINT>(Num(args, 5));
-            if (!m_powered) {
-                // Switched on again: the controller boots with nothing selected.
-                m_powered = true;
-                (void)m_program.Cancel(true);
-                SyncProgramVars();
-            }
+            SwitchOn();
             return 1;
         }
         case CallId::Exit: {
@@ -314,6 +309,39 @@ void SimController::DropJobs() {
     m_jogAxis = 0;
 }
 
+void SimController::DropJobs(const std::set<std::int16_t>& jobs) {
+    const auto mine = [&](std::int16_t h) { return jobs.count(h) != 0; };
+    std::erase_if(m_pending, [&](const Job& j) { return mine(j.handle); });
+    std::erase_if(m_standing, [&](const auto& s) { return mine(s.first); });
+    std::erase_if(m_askJobs, [&](const auto& a) { return mine(a.first); });
+    std::erase_if(m_asking, [&](const auto& a) { return mine(a.first); });
+    for (const std::int16_t h : jobs) {
+        m_mailbox.Forget(h);
+        if (!StillLive(h)) m_live.erase(h);
+    }
+    bool closed = false;
+    for (auto it = m_code.begin(); it != m_code.end();) {
+        if (!mine(it->second.job)) {
+            ++it;
+            continue;
+        }
+        m_fs.Touch(it->second.path, change::kOpened);
+        if (it->first == m_editor) m_editor = 0;
+        it = m_code.erase(it);
+        closed = true;
+    }
+    if (closed) PostChanges();  // the other sessions' watches hear of it
+    m_jogAxis = 0;
+}
+
+void SimController::SwitchOn() {
+    if (m_powered) return;
+    // The controller boots with nothing selected.
+    m_powered = true;
+    (void)m_program.Cancel(true);
+    SyncProgramVars();
+}
+
 std::int32_t SimController::SyncAnswer(std::span<const LinkArg> args, Clock::time_point now) {
     if (!m_open) return 0;
     const auto h = static_cast<std::int16_t>(Num(args, 0));
@@ -389,7 +417,9 @@ void SimController::Tick(Clock::time_point now) {
     while (!m_pending.empty() && m_pending.front().due <= now) {
         Job job = std::move(m_pending.front());
         m_pending.pop_front();
+        m_completing = job.handle;
         Complete(job);
+        m_completing = 0;
         if (!StillLive(job.handle)) m_live.erase(job.handle);
     }
     if (ProgramAdvancing() && now >= m_nextStep) {

@@ -23,7 +23,8 @@ std::uint32_t SimController::AddMessage(MsgKind kind, std::uint32_t number, std:
     p.kind = kind == MsgKind::Dialog ? Kind::AsyncDialog : Kind::AsyncMsg;
     p.msg = added;
     const std::uint32_t handle = added.handle;
-    Deliver(NextHandle(), AddNotificationType(kind), std::move(p));
+    // A dialog is a question to the session whose job raised it; the rest is for everyone.
+    Deliver(NextHandle(), AddNotificationType(kind), std::move(p), kind == MsgKind::Dialog ? m_completing : kEveryone);
     return handle;
 }
 
@@ -32,7 +33,7 @@ void SimController::AnnounceRemoval(std::uint32_t handle) {
     p.kind = Kind::SubMsg;
     p.msg.handle = handle;
     p.msg.stamp = Stamp();
-    Deliver(NextHandle(), ENotifyType::AsyncSubMessage, std::move(p));
+    Deliver(NextHandle(), ENotifyType::AsyncSubMessage, std::move(p), kEveryone);
 }
 
 void SimController::RemoveMessage(std::uint32_t handle) {
@@ -44,7 +45,7 @@ void SimController::ConfirmMessage(std::uint32_t handle) {
     Payload p;
     p.kind = Kind::Confirm;
     p.msg.handle = handle;
-    Deliver(NextHandle(), ENotifyType::AsyncConfirm, std::move(p));
+    Deliver(NextHandle(), ENotifyType::AsyncConfirm, std::move(p), kEveryone);
 }
 
 bool SimController::AnswerDialog(std::uint32_t handle, std::int64_t answer) {
@@ -56,7 +57,7 @@ bool SimController::AnswerDialog(std::uint32_t handle, std::int64_t answer) {
     p.kind = Kind::Answer;
     p.msg.handle = handle;
     p.values[0] = static_cast<std::int16_t>(answer);
-    Deliver(NextHandle(), ENotifyType::AsyncAnswer, std::move(p));
+    Deliver(NextHandle(), ENotifyType::AsyncAnswer, std::move(p), kEveryone);
     return true;
 }
 
@@ -66,7 +67,7 @@ void SimController::KeySwitch() {
     Payload p;
     p.kind = Kind::Key;
     p.values[0] = it == positions.end() ? 0 : it->second;
-    Deliver(NextHandle(), ENotifyType::KeySwitch, std::move(p));
+    Deliver(NextHandle(), ENotifyType::KeySwitch, std::move(p), kEveryone);
 }
 
 void SimController::StartMouse() {
@@ -75,6 +76,7 @@ void SimController::StartMouse() {
         if (h == 0) return;
         m_live.insert(h);
         m_mouse.SwitchOn(h);
+        m_mouseJob = m_completing;
         m_mouse.next = m_now + m_cfg.mousePeriod;
         MouseReading({});  // at rest
     }
@@ -92,7 +94,7 @@ void SimController::MouseReading(const std::array<std::int16_t, 6>& values) {
     m_mouse.Take(values);
     if (!m_open || m_window == 0) return;  // nobody listens
     m_mouse.Posted();
-    PostRaw(m_mouse.Handle(), ENotifyType::Mouse6D);
+    PostRaw(m_mouse.Handle(), ENotifyType::Mouse6D, m_mouseJob);
 }
 
 void SimController::WanderingReading() { MouseReading(m_mouse.Wander()); }

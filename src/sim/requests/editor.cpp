@@ -95,7 +95,7 @@ void SimController::CompleteEditor(Job& job) {
             SimItem* item = *editable;
             if (m_code.size() >= kMaxOpenCode) return Refuse(job, L"Too many modules open");
             m_nextCode = m_nextCode >= INT32_MAX ? 1 : m_nextCode + 1;
-            m_code[m_nextCode] = {full, true, item->lines, 0};
+            m_code[m_nextCode] = {full, true, item->lines, 0, h};
             m_editor = m_nextCode;
             m_descrMode = false;
             m_fs.Touch(full, change::kOpened);

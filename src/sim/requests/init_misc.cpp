@@ -31,7 +31,7 @@ void SimController::CompleteMisc(Job& job) {
                 Payload p;
                 p.kind = m.kind == MsgKind::Dialog ? Kind::AsyncDialog : Kind::AsyncMsg;
                 p.msg = m;
-                Deliver(NextHandle(), AddNotificationType(m.kind), std::move(p));
+                Deliver(NextHandle(), AddNotificationType(m.kind), std::move(p), h);  // a replay for the one who asked
             }
             return Finish(h, 1);
         case CallId::DisableStart: {

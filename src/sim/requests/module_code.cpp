@@ -22,7 +22,7 @@ void SimController::CompleteModuleCode(Job& job) {
         if (edit && OpenForEdit(full)) return Refuse(job, full + L" is open for editing");
         if (m_code.size() >= kMaxOpenCode) return Refuse(job, L"Too many modules open");
         m_nextCode = m_nextCode >= INT32_MAX ? 1 : m_nextCode + 1;
-        m_code[m_nextCode] = {full, edit, edit ? item->lines : std::vector<std::wstring>{}, 0};
+        m_code[m_nextCode] = {full, edit, edit ? item->lines : std::vector<std::wstring>{}, 0, h};
         item->accessed = Stamp();
         m_fs.Touch(full, change::kOpened);
         return FinishWith(h, {std::int64_t{m_nextCode}});
