@@ -219,7 +219,7 @@ TEST_F(MainDialog, CommandsSayWhatTheyRead) {
         ASSERT_NE(dlg->FieldControl(7).GetToolTip(), nullptr);
         EXPECT_EQ(dlg->FieldControl(7).GetToolTip()->GetTip(), L"Find: match case (%ld, not 0 \u2192 1)");
         dlg->Console().Command(32712);  // "Se&t" reads fields 1 and 2 only
-        EXPECT_EQ(dlg->FieldControl(1).GetToolTip()->GetTip(), L"Set: name (text)");
+        EXPECT_EQ(dlg->FieldControl(1).GetToolTip()->GetTip(), L"Set: variable (text)");
         EXPECT_EQ(dlg->FieldControl(7).GetToolTip()->GetTip(), L"Find: match case (%ld, not 0 \u2192 1)");
     });
 }

@@ -31,7 +31,7 @@ TEST(Hints, NameEveryFieldAndEveryFixedValue) {
 
     const CommandRow& autoButton = Row(1042);
     EXPECT_EQ(hint::Place(autoButton), L"$MODE_OP > #AUTO");
-    EXPECT_EQ(hint::Short(autoButton), L"#AUTO \u2014 SetVar: name = \"$MODE_OP\", value = \"#AUT\"");
+    EXPECT_EQ(hint::Short(autoButton), L"#AUTO \u2014 SetVar: variable = \"$MODE_OP\", value = \"#AUT\"");
 
     // One field feeding two arguments is named once with both.
     EXPECT_EQ(hint::Short(Row(32888)), L"Copy SrcMem \u2014 1 bytes + to \u00b7 2 flags");
