@@ -210,6 +210,7 @@ Status ControllerService::Notifications(grpc::ServerContext* context, const serv
                 out.set_msg(note.msg);
                 out.set_wparam(note.wParam);
                 out.set_lparam(note.lParam);
+                out.set_ends_job(note.endsJob);
                 if (!writer->Write(out)) {
                     stream->End("its client is gone");
                     return Status(StatusCode::CANCELLED, "the client is gone");

@@ -334,7 +334,9 @@ void SharedController::Route() {
             Session& s = *owner->second;
             if (h != p.job) Own(s, h);  // the 6D mouse's readings, a replay: the session may fetch them
             if (p.lParam == static_cast<LPARAM>(link::ENotifyType::Mouse6D)) s.mouse = h;
-            Push(s, note);
+            Note own = note;
+            own.endsJob = h == p.job && !m_sim.JobOpen(h);
+            Push(s, own);
         }
         // Ending a session may post (the mouse stops): the loop routes that too.
         for (Session* s : std::exchange(m_overflowing, {})) {

@@ -40,6 +40,7 @@ struct Note {
     std::uint32_t msg = kLinkNote;
     std::uint64_t wParam = 0;
     std::int64_t lParam = 0;
+    bool endsJob = false;  // the job's last word: see Notification.ends_job
 };
 
 // Notifications a session may have waiting to be sent; a client that reads none of them

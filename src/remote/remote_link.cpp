@@ -286,7 +286,8 @@ struct RemoteLink::State {
             const auto h = static_cast<std::int16_t>(static_cast<std::uint16_t>(n.wparam() & 0xFFFF));
             const auto type = static_cast<LPARAM>(n.lparam());
             const bool plexa = n.msg() == 0;
-            if (plexa && (type == kAborted || type == kEndedWithMessage) && pending.erase(h) == 0) endedEarly.insert(h);
+            const bool ends = plexa && (n.ends_job() || type == kAborted || type == kEndedWithMessage);
+            if (ends && pending.erase(h) == 0) endedEarly.insert(h);
             const UINT msg = plexa ? plexaMsg : keyMsg;
             if (window != 0 && msg != 0) PostMessageW(window, msg, static_cast<WPARAM>(n.wparam()), type);
             received = n.seq();

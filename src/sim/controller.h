@@ -61,6 +61,9 @@ public:
     // result, a program waiting for an answer or halted, and the 6D mouse do not count:
     // they post only when something else happens, or forever.
     std::size_t JobsInFlight() const;
+    // Whether job h may still post: its first result is due, or it stands (a subscription,
+    // a running program, a question, the 6D mouse, a move).
+    bool JobOpen(std::int16_t h) const;
 
     // Notifications made since the last call, in order; the link posts them.
     std::vector<Post> TakePosts();

@@ -261,6 +261,25 @@ TEST(RemoteLink, AControllerKilledMidJobEndsTheJobAndTheLinkComesBackByItself) {
     EXPECT_EQ(console.Count(h), 1u);  // the aborted job was ended once
 }
 
+// Only what may still speak is ended when the controller goes: a job that gave its last
+// result keeps quiet (a box per finished job would bury the user), a subscription is ended.
+TEST(RemoteLink, ALostControllerEndsTheSubscriptionButNotAFinishedJob) {
+    Controller controller(0);
+    Console console(controller);
+    ASSERT_TRUE(console.Open()) << controller.Log();
+    const std::int16_t done = console.plexa->ShowVar(L"$OV_PRO", L"");
+    const std::int16_t standing = console.plexa->SetInfo(L"$OV_PRO", L"");
+    ASSERT_NE(done, 0);
+    ASSERT_NE(standing, 0);
+    console.WaitIdle();
+    ASSERT_TRUE(console.Got(done, ENotifyType::Result));
+    ASSERT_TRUE(console.Got(standing, ENotifyType::Result));
+
+    controller.Kill();
+    ASSERT_TRUE(Eventually([&] { return console.Got(standing, ENotifyType::CommandAbort); }));
+    EXPECT_FALSE(console.Got(done, ENotifyType::CommandAbort));
+}
+
 TEST(RemoteLink, ADroppedResultNeverComesButTheJobStillEndsWhenTheControllerGoes) {
     Controller controller(0, {"--fault", "drop=100%"});
     Console console(controller);

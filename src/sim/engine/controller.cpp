@@ -106,6 +106,10 @@ bool SimController::StillLive(std::int16_t h) const {
            (m_motion && h == m_motion->handle);
 }
 
+bool SimController::JobOpen(std::int16_t h) const {
+    return StillLive(h) || std::any_of(m_pending.begin(), m_pending.end(), [h](const Job& j) { return j.handle == h; });
+}
+
 std::size_t SimController::MailboxSize() const { return m_mailbox.Count(); }
 
 std::vector<SimController::Post> SimController::TakePosts() {
