@@ -107,4 +107,22 @@ LinkArg MakeArg(P& value) {
     return LinkArg{ArgTypeFor<T>(), out, const_cast<T*>(&value)};
 }
 
+// An out-value as a call leaves it that did not fill it: zero, or empty.
+inline void ClearOut(const LinkArg& a) {
+    if (!a.out) return;
+    switch (a.type) {
+        case ArgType::I16: a.As<std::int16_t>() = 0; break;
+        case ArgType::I32:
+        case ArgType::Enum: a.As<std::int32_t>() = 0; break;
+        case ArgType::U32: a.As<std::uint32_t>() = 0; break;
+        case ArgType::Window: a.As<HWND>() = 0; break;
+        case ArgType::Str: a.As<std::wstring>().clear(); break;
+        case ArgType::Time: a.As<CFileTime>() = CFileTime(); break;
+        case ArgType::StrArray: a.As<StringArray>().clear(); break;
+        case ArgType::BoolArray: a.As<BoolArray>().clear(); break;
+        case ArgType::ByteArray: a.As<ByteArray>().clear(); break;
+        case ArgType::DWordArray: a.As<DWordArray>().clear(); break;
+    }
+}
+
 }  // namespace vantel::link

@@ -86,26 +86,8 @@ bool ReadTokenFile(const std::string& path, std::string& token, std::string& err
 
 namespace {
 
-// An out-value when the call did not happen: as the controller leaves it when a call fails.
-void ClearOut(const LinkArg& a) {
-    if (!a.out) return;
-    switch (a.type) {
-        case ArgType::I16: a.As<std::int16_t>() = 0; break;
-        case ArgType::I32:
-        case ArgType::Enum: a.As<std::int32_t>() = 0; break;
-        case ArgType::U32: a.As<std::uint32_t>() = 0; break;
-        case ArgType::Window: a.As<HWND>() = 0; break;
-        case ArgType::Str: a.As<std::wstring>().clear(); break;
-        case ArgType::Time: a.As<link::CFileTime>() = link::CFileTime(); break;
-        case ArgType::StrArray: a.As<link::StringArray>().clear(); break;
-        case ArgType::BoolArray: a.As<link::BoolArray>().clear(); break;
-        case ArgType::ByteArray: a.As<link::ByteArray>().clear(); break;
-        case ArgType::DWordArray: a.As<link::DWordArray>().clear(); break;
-    }
-}
-
 void ClearOuts(std::span<const LinkArg> args) {
-    for (const LinkArg& a : args) ClearOut(a);
+    for (const LinkArg& a : args) link::ClearOut(a);
 }
 
 std::string Describe(const grpc::Status& s) {

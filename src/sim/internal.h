@@ -43,24 +43,6 @@ inline const std::array<bool, kCallCount> kIsResultCall = [] {
     return a;
 }();
 
-// Out-values start empty, whatever the caller left in them.
-inline void ClearOut(const LinkArg& a) {
-    if (!a.out) return;
-    switch (a.type) {
-        case ArgType::I16: a.As<std::int16_t>() = 0; break;
-        case ArgType::I32:
-        case ArgType::Enum: a.As<std::int32_t>() = 0; break;
-        case ArgType::U32: a.As<std::uint32_t>() = 0; break;
-        case ArgType::Window: a.As<HWND>() = 0; break;
-        case ArgType::Str: a.As<std::wstring>().clear(); break;
-        case ArgType::Time: a.As<CFileTime>() = CFileTime(); break;
-        case ArgType::StrArray: a.As<StringArray>().clear(); break;
-        case ArgType::BoolArray: a.As<BoolArray>().clear(); break;
-        case ArgType::ByteArray: a.As<ByteArray>().clear(); break;
-        case ArgType::DWordArray: a.As<DWordArray>().clear(); break;
-    }
-}
-
 // In-values, read defensively: a missing or differently typed argument reads as empty.
 inline std::wstring Str(std::span<const LinkArg> args, std::size_t i) {
     if (i >= args.size() || args[i].type != ArgType::Str) return {};
