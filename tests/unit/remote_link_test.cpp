@@ -64,6 +64,11 @@ bool Accepting(const std::string& path) {
     return ok;
 }
 
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
 // vantel-controller in a folder of the test's own, with the simulator's latency given.
 class Controller {
 public:
@@ -102,10 +107,20 @@ public:
     }
 
     std::string Socket() const { return temp.Dir() + "/controller.sock"; }
-    std::string Log() const {
-        std::ifstream in(temp.Dir() + "/log");
-        return std::string(std::istreambuf_iterator<char>(in), {});
+    // The port of the controller's TCP listener, once it has said it listens.
+    std::string TcpPort() const {
+        const std::string said = "listening on tcp:127.0.0.1:";
+        std::string port;
+        EXPECT_TRUE(Eventually([&] {
+            const std::string log = Log();
+            const auto at = log.find(said);
+            if (at == std::string::npos) return false;
+            port = log.substr(at + said.size(), log.find('\n', at) - at - said.size());
+            return true;
+        })) << Log();
+        return port;
     }
+    std::string Log() const { return ReadAll(temp.Dir() + "/log"); }
     test::TempStores temp;
 
 private:
@@ -116,12 +131,16 @@ private:
 
 // A console's end: its window, what is posted to it, and the link's states.
 struct Console {
-    explicit Console(const Controller& c, std::string token = {}, std::string callList = {}) {
-        RemoteOptions options;
+    explicit Console(const Controller& c, std::string token = {}, std::string callList = {})
+        : Console("unix:" + c.Socket(), [&] {
+              RemoteOptions options;
+              options.token = std::move(token);
+              options.callList = std::move(callList);
+              return options;
+          }()) {}
+    Console(const std::string& endpoint, RemoteOptions options) {
         std::string error;
-        EXPECT_TRUE(ParseEndpoint("unix:" + c.Socket(), options.endpoint, error)) << error;
-        options.token = std::move(token);
-        options.callList = std::move(callList);
+        EXPECT_TRUE(ParseEndpoint(endpoint, options.endpoint, error)) << error;
         auto made = std::make_unique<RemoteLink>(options);
         link = made.get();
         plexa = std::make_unique<CPlexa>(std::move(made));
@@ -312,6 +331,36 @@ TEST(RemoteLink, AWrongTokenOrAnotherCallListIsRefusedForGood) {
     EXPECT_NE(error.find("token"), std::string::npos) << error;
     Console friendly(guarded, "secret");
     EXPECT_TRUE(friendly.Open()) << guarded.Log();
+}
+
+// Over TCP with TLS a console gets through only when it trusts the controller's certificate:
+// not with another one, not without TLS. Both certificates are self-signed for 127.0.0.1 and
+// localhost, valid to 2126 (openssl req -x509 -newkey ec -days 36500 ...).
+TEST(RemoteLink, OverTlsOnlyAConsoleThatTrustsTheControllersCertificateGetsThrough) {
+    const std::string tls = std::string(VANTEL_TEST_DATA_DIR) + "/tls/";
+    Controller controller(0, {"--listen", "tcp:127.0.0.1:0", "--tls-cert", tls + "controller.pem", "--tls-key",
+                              tls + "controller.key"});
+    const std::string endpoint = "tcp:127.0.0.1:" + controller.TcpPort();
+    auto trusting = [&](const std::string& ca) {
+        RemoteOptions options;
+        options.caPem = ca;
+        options.reconnect = false;
+        return options;
+    };
+
+    Console console(endpoint, trusting(ReadAll(tls + "controller.pem")));
+    ASSERT_TRUE(console.Open()) << controller.Log();
+    const std::int16_t h = console.plexa->ShowVar(L"$OV_PRO", L"");
+    ASSERT_NE(h, 0);
+    EXPECT_TRUE(Eventually([&] { return console.Got(h, ENotifyType::Result); }));
+
+    for (const std::string& ca : {ReadAll(tls + "stranger.pem"), std::string()}) {
+        Console stranger(endpoint, trusting(ca));
+        std::string error;
+        EXPECT_FALSE(stranger.link->Connect(error));
+        EXPECT_NE(stranger.link->Status().state, LinkState::Connected);
+        EXPECT_FALSE(error.empty());
+    }
 }
 
 TEST(RemoteLink, ASubscriptionOfOneConsoleHearsTheOthersWrite) {
