@@ -108,7 +108,7 @@ bool ParseOptions(const std::vector<std::string>& args, Options& options, std::s
     }
     const bool tls = !options.tlsCert.empty();
     for (const Listen& l : options.listens) {
-        if (!l.local && !IsLoopback(l.host) && (!tls || options.tokenFile.empty())) {
+        if (!l.local && !service::IsLoopback(l.host) && (!tls || options.tokenFile.empty())) {
             problem = l.Text() + " is reachable from other machines: it needs TLS (--tls-cert, --tls-key) and a token (--token-file)";
             return false;
         }

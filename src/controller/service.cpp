@@ -8,7 +8,6 @@
 
 #include <array>
 #include <cerrno>
-#include <charconv>
 #include <cstring>
 #include <filesystem>
 #include <thread>
@@ -246,45 +245,11 @@ Status ControllerService::Close(grpc::ServerContext* context, const service::Ses
 
 // ---------------------------------------------------------------------------------------
 
-std::string Listen::Text() const {
-    if (local) return "unix:" + path;
-    const bool v6 = host.find(':') != std::string::npos;
-    return "tcp:" + (v6 ? "[" + host + "]" : host) + ":" + std::to_string(port);
-}
-
 bool ParseListen(std::string_view text, Listen& out, std::string& error) {
-    out = Listen{};
-    if (text.starts_with("unix:")) {
-        out.path = std::string(text.substr(5));
-        if (out.path.empty()) {
-            error = "no path in \"" + std::string(text) + "\"";
-            return false;
-        }
-        out.path = std::filesystem::absolute(out.path).lexically_normal().string();
-        return true;
-    }
-    if (!text.starts_with("tcp:")) {
-        error = "\"" + std::string(text) + "\" is neither unix:PATH nor tcp:HOST:PORT";
-        return false;
-    }
-    const std::string_view rest = text.substr(4);
-    const auto colon = rest.rfind(':');
-    std::string_view host = colon == std::string_view::npos ? std::string_view{} : rest.substr(0, colon);
-    const std::string_view port = colon == std::string_view::npos ? std::string_view{} : rest.substr(colon + 1);
-    if (host.size() >= 2 && host.front() == '[' && host.back() == ']') host = host.substr(1, host.size() - 2);
-    int number = -1;
-    const auto [end, ec] = std::from_chars(port.data(), port.data() + port.size(), number);
-    if (host.empty() || port.empty() || ec != std::errc{} || end != port.data() + port.size() || number < 0 || number > 65535) {
-        error = "\"" + std::string(text) + "\" is not tcp:HOST:PORT with a port from 0 to 65535";
-        return false;
-    }
-    out.local = false;
-    out.host = std::string(host);
-    out.port = number;
+    if (!service::ParseAddress(text, out, error, true)) return false;
+    if (out.local) out.path = std::filesystem::absolute(out.path).lexically_normal().string();
     return true;
 }
-
-bool IsLoopback(const std::string& host) { return host == "localhost" || host == "::1" || host.starts_with("127."); }
 
 // ---------------------------------------------------------------------------------------
 
@@ -314,14 +279,9 @@ bool Daemon::Start(const std::vector<Listen>& listens, const std::optional<TlsFi
     std::vector<int> ports(listens.size(), 0);  // stable: the builder writes into them
     for (std::size_t i = 0; i < listens.size(); ++i) {
         const Listen& l = listens[i];
-        if (l.local) {
-            if (!FreeSocketPath(l.path, error)) return false;
-            // A Unix socket is for this user only: the file's mode is the lock.
-            builder.AddListeningPort("unix:" + l.path, grpc::InsecureServerCredentials(), &ports[i]);
-        } else {
-            const bool v6 = l.host.find(':') != std::string::npos;
-            builder.AddListeningPort((v6 ? "[" + l.host + "]" : l.host) + ":" + std::to_string(l.port), tcpCredentials, &ports[i]);
-        }
+        if (l.local && !FreeSocketPath(l.path, error)) return false;
+        // A Unix socket is for this user only: the file's mode is the lock.
+        builder.AddListeningPort(l.Target(), l.local ? grpc::InsecureServerCredentials() : tcpCredentials, &ports[i]);
     }
     builder.RegisterService(&m_service);
     // Sockets are made 0600 from the start: a client never finds one open to others.

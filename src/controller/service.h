@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "controller/shared_controller.h"
+#include "service/address.h"
 #include "service/controller.grpc.pb.h"
 
 namespace grpc {
@@ -50,17 +51,10 @@ private:
     std::mt19937 m_random;
 };
 
-// One address to listen on: "unix:PATH" or "tcp:HOST:PORT" (an IPv6 host in brackets).
-struct Listen {
-    bool local = true;  // a Unix socket
-    std::string path;
-    std::string host;
-    int port = 0;  // 0: any free one
-    std::string Text() const;
-};
+// One address to listen on; port 0 takes any free one.
+using Listen = service::Address;
+// As ParseAddress, a socket path made absolute (the daemon's log and removal name it so).
 bool ParseListen(std::string_view text, Listen& out, std::string& error);
-// Loopback: "localhost", 127.0.0.0/8 and ::1; a TCP listener anywhere else needs TLS and a token.
-bool IsLoopback(const std::string& host);
 
 struct TlsFiles {
     std::string certPem, keyPem;

@@ -17,6 +17,7 @@
 
 #include "platform/text.h"
 #include "platform/winmsg.h"
+#include "service/address.h"
 #include "service/controller.grpc.pb.h"
 #include "service/wire.h"
 
@@ -27,35 +28,11 @@ using link::CallId;
 using link::LinkArg;
 
 bool ParseEndpoint(std::string_view text, Endpoint& endpoint, std::string& error) {
-    const auto bad = [&](const std::string& why) {
-        error = "\"" + std::string(text) + "\": " + why;
-        return false;
-    };
-    Endpoint e;
-    e.text = std::string(text);
-    if (text.starts_with("unix:")) {
-        const std::string_view path = text.substr(5);
-        if (path.empty()) return bad("no socket path after unix:");
-        e.kind = Endpoint::Kind::Unix;
-        e.target = "unix:" + std::string(path);
-    } else if (text.starts_with("tcp:")) {
-        const std::string_view rest = text.substr(4);
-        const std::size_t colon = rest.rfind(':');
-        if (colon == std::string_view::npos || colon == 0) return bad("tcp: needs HOST:PORT");
-        const std::string_view host = rest.substr(0, colon), port = rest.substr(colon + 1);
-        unsigned long number = 0;
-        if (port.empty() || port.size() > 5 || !std::all_of(port.begin(), port.end(), [](char c) { return c >= '0' && c <= '9'; }) ||
-            (number = std::stoul(std::string(port))) == 0 || number > 65535) {
-            return bad("the port must be a number from 1 to 65535");
-        }
-        e.kind = Endpoint::Kind::Tcp;
-        e.host = std::string(host.starts_with('[') && host.ends_with(']') ? host.substr(1, host.size() - 2) : host);
-        if (e.host.empty()) return bad("tcp: needs HOST:PORT");
-        e.target = std::string(rest);
-    } else {
-        return bad("a controller is unix:PATH or tcp:HOST:PORT");
-    }
-    endpoint = std::move(e);
+    service::Address address;
+    if (!service::ParseAddress(text, address, error, false)) return false;
+    endpoint.kind = address.local ? Endpoint::Kind::Unix : Endpoint::Kind::Tcp;
+    endpoint.text = std::string(text);
+    endpoint.target = address.Target();
     return true;
 }
 

@@ -18,7 +18,6 @@ struct Endpoint {
     Kind kind = Kind::Unix;
     std::string text;    // as given, for people
     std::string target;  // as gRPC takes it
-    std::string host;    // tcp: the host, for TLS
 };
 
 // False with the reason when text is neither form.
