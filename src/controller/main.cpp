@@ -3,15 +3,9 @@
 #include <signal.h>
 #include <unistd.h>
 
-#include <cctype>
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
-#include <fstream>
-#include <iostream>
 #include <mutex>
 #include <optional>
-#include <sstream>
 
 #include "controller/options.h"
 #include "controller/service.h"
@@ -19,6 +13,7 @@
 #include "platform/command_socket.h"
 #include "platform/text.h"
 #include "platform/version.h"
+#include "service/credentials.h"
 #include "sim/config.h"
 
 namespace {
@@ -52,17 +47,6 @@ std::string OwnVersion() {
     return vantel::ToUtf8(fileVersion);
 }
 
-bool ReadFile(const std::string& path, std::string& text, std::string& error) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream buffer;
-    if (!in || !(buffer << in.rdbuf())) {
-        error = "cannot read " + path + (errno ? std::string(": ") + std::strerror(errno) : "");
-        return false;
-    }
-    text = buffer.str();
-    return true;
-}
-
 int Usage(const std::string& problem) {
     std::fprintf(stderr, "vantel-controller: %s\n%s", problem.c_str(), kUsage);
     return kBadUsage;
@@ -94,19 +78,15 @@ int main(int argc, char** argv) {
     ServiceOptions service;
     std::optional<TlsFiles> tls;
     if (!options.tokenFile.empty()) {
-        if (!ReadFile(options.tokenFile, service.token, problem)) {
+        if (!vantel::service::ReadTokenFile(options.tokenFile, service.token, problem)) {
             Log("token: " + problem);
-            return kCannotStart;
-        }
-        while (!service.token.empty() && std::isspace(static_cast<unsigned char>(service.token.back()))) service.token.pop_back();
-        if (service.token.empty()) {
-            Log("token: " + options.tokenFile + " is empty");
             return kCannotStart;
         }
     }
     if (!options.tlsCert.empty()) {
         tls.emplace();
-        if (!ReadFile(options.tlsCert, tls->certPem, problem) || !ReadFile(options.tlsKey, tls->keyPem, problem)) {
+        if (!vantel::service::ReadWholeFile(options.tlsCert, tls->certPem, problem) ||
+            !vantel::service::ReadWholeFile(options.tlsKey, tls->keyPem, problem)) {
             Log("TLS: " + problem);
             return kCannotStart;
         }

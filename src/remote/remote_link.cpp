@@ -4,13 +4,10 @@
 #include "remote/remote_link.h"
 
 #include <algorithm>
-#include <cctype>
 #include <condition_variable>
-#include <fstream>
 #include <mutex>
 #include <optional>
 #include <set>
-#include <sstream>
 #include <thread>
 
 #include <grpcpp/grpcpp.h>
@@ -19,6 +16,7 @@
 #include "platform/winmsg.h"
 #include "service/address.h"
 #include "service/controller.grpc.pb.h"
+#include "service/credentials.h"
 #include "service/wire.h"
 
 namespace vantel::remote {
@@ -33,31 +31,6 @@ bool ParseEndpoint(std::string_view text, Endpoint& endpoint, std::string& error
     endpoint.kind = address.local ? Endpoint::Kind::Unix : Endpoint::Kind::Tcp;
     endpoint.text = std::string(text);
     endpoint.target = address.Target();
-    return true;
-}
-
-bool ReadWholeFile(const std::string& path, std::string& text, std::string& error) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream all;
-    if (in) all << in.rdbuf();
-    if (!in || in.bad()) {
-        error = "cannot read " + path;
-        return false;
-    }
-    text = all.str();
-    return true;
-}
-
-bool ReadTokenFile(const std::string& path, std::string& token, std::string& error) {
-    std::string text;
-    if (!ReadWholeFile(path, text, error)) return false;
-    // As the controller reads its own: the content without trailing white space.
-    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back()))) text.pop_back();
-    if (text.empty()) {
-        error = path + " holds no token";
-        return false;
-    }
-    token = std::move(text);
     return true;
 }
 
@@ -556,13 +529,13 @@ std::unique_ptr<RemoteLink> MakeRemoteLink(const LinkChoice& choice, std::string
                                            std::string& error) {
     RemoteOptions options;
     if (!ParseEndpoint(choice.endpoint, options.endpoint, error)) return nullptr;
-    if (!choice.tokenFile.empty() && !ReadTokenFile(choice.tokenFile, options.token, error)) {
+    if (!choice.tokenFile.empty() && !service::ReadTokenFile(choice.tokenFile, options.token, error)) {
         error = "token: " + error;
         return nullptr;
     }
     // Only TCP is encrypted; a Unix socket is guarded by its folder.
     if (!choice.caFile.empty() && options.endpoint.kind == Endpoint::Kind::Tcp &&
-        !ReadWholeFile(choice.caFile, options.caPem, error)) {
+        !service::ReadWholeFile(choice.caFile, options.caPem, error)) {
         error = "CA: " + error;
         return nullptr;
     }

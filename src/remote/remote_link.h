@@ -23,12 +23,6 @@ struct Endpoint {
 // False with the reason when text is neither form.
 bool ParseEndpoint(std::string_view text, Endpoint& endpoint, std::string& error);
 
-// Reads a bearer token from its file (trailing white space dropped); false with the reason
-// when it cannot be read or is empty.
-bool ReadTokenFile(const std::string& path, std::string& token, std::string& error);
-// A whole file, for the CA certificates; false with the reason.
-bool ReadWholeFile(const std::string& path, std::string& text, std::string& error);
-
 struct RemoteOptions {
     Endpoint endpoint;
     std::string token;  // sent with every call as "authorization: Bearer <token>"; empty: none

@@ -23,6 +23,7 @@
 #include "controller/options.h"
 #include "controller/service.h"
 #include "controller/shared_controller.h"
+#include "service/credentials.h"
 #include "service/wire.h"
 #include "temp_stores.h"
 
@@ -365,6 +366,23 @@ TEST(ControllerOptions, TcpBeyondLoopbackNeedsTlsAndATokenAndFaultsAreChecked) {
     EXPECT_TRUE(ParseOptions({"--listen", "tcp:0.0.0.0:7000", "--token-file", "t", "--tls-cert", "c", "--tls-key", "k"}, o, problem));
     for (const char* bad : {"drop=101%", "latency=9..3", "disconnect-after=0", "jitter=5"}) {
         EXPECT_FALSE(ParseOptions({"--fault", bad}, o, problem)) << bad;
+    }
+}
+
+// Both ends read their credentials alike; what is no token is said, and a FIFO in a file's
+// place is not waited on.
+TEST(Credentials, ATokenLosesTrailingWhiteSpaceAndWhatHoldsNoneIsRefused) {
+    test::TempStores temp;
+    const std::string dir = temp.Dir();
+    std::ofstream(dir + "/token") << "secret \n";
+    std::ofstream(dir + "/blank") << " \n";
+    ASSERT_EQ(mkfifo((dir + "/fifo").c_str(), 0600), 0);
+    std::string token, error;
+    ASSERT_TRUE(service::ReadTokenFile(dir + "/token", token, error)) << error;
+    EXPECT_EQ(token, "secret");
+    for (const char* bad : {"blank", "fifo", ".", "missing"}) {
+        EXPECT_FALSE(service::ReadTokenFile(dir + "/" + bad, token, error)) << bad;
+        EXPECT_NE(error.find(dir), std::string::npos) << error;
     }
 }
 
