@@ -1,9 +1,7 @@
 #include "controller/service.h"
 
 #include <grpcpp/grpcpp.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 #include <array>
@@ -13,6 +11,7 @@
 #include <thread>
 #include <tuple>
 
+#include "platform/command_socket.h"
 #include "service/wire.h"
 
 namespace vantel::controller {
@@ -88,45 +87,6 @@ bool SameSecret(std::string_view a, std::string_view b) {
 }
 
 std::string Errno(const std::string& what) { return what + ": " + std::strerror(errno); }
-
-// Whether a daemon answers on the Unix socket at path.
-bool Answers(const std::string& path) {
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0) return false;
-    sockaddr_un addr{};
-    addr.sun_family = AF_UNIX;
-    std::strncpy(addr.sun_path, path.c_str(), sizeof addr.sun_path - 1);
-    const bool live = ::connect(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) == 0;
-    ::close(fd);
-    return live;
-}
-
-// A Unix socket path free for us: nothing there, or a socket nobody answers on (removed).
-bool FreeSocketPath(const std::string& path, std::string& error) {
-    if (path.size() >= sizeof(sockaddr_un{}.sun_path)) {
-        error = path + ": too long for a Unix socket";
-        return false;
-    }
-    struct stat st;
-    if (::lstat(path.c_str(), &st) != 0) {
-        if (errno == ENOENT) return true;
-        error = Errno(path);
-        return false;
-    }
-    if (!S_ISSOCK(st.st_mode)) {
-        error = path + " exists and is not a socket";
-        return false;
-    }
-    if (Answers(path)) {
-        error = "another controller listens on " + path;
-        return false;
-    }
-    if (::unlink(path.c_str()) != 0) {
-        error = Errno("cannot remove the stale socket " + path);
-        return false;
-    }
-    return true;
-}
 
 }  // namespace
 
@@ -279,7 +239,7 @@ bool Daemon::Start(const std::vector<Listen>& listens, const std::optional<TlsFi
     std::vector<int> ports(listens.size(), 0);  // stable: the builder writes into them
     for (std::size_t i = 0; i < listens.size(); ++i) {
         const Listen& l = listens[i];
-        if (l.local && !FreeSocketPath(l.path, error)) return false;
+        if (l.local && !remote::FreeSocketPath(l.path, "controller", error)) return false;
         // A Unix socket is for this user only: the file's mode is the lock.
         builder.AddListeningPort(l.Target(), l.local ? grpc::InsecureServerCredentials() : tcpCredentials, &ports[i]);
     }

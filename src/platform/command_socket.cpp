@@ -183,6 +183,31 @@ bool SocketFolder(bool create, std::string& dir, std::string& error) {
 
 std::string SocketPath(const std::string& dir, pid_t pid) { return dir + "/vantel-" + std::to_string(pid) + ".sock"; }
 
+bool FreeSocketPath(const std::string& path, const std::string& who, std::string& error) {
+    sockaddr_un addr;
+    if (!MakeAddress(path, addr, error)) return false;
+    struct stat st;
+    if (::lstat(path.c_str(), &st) != 0) {
+        if (errno == ENOENT) return true;
+        error = Errno(path.c_str());
+        return false;
+    }
+    if (!S_ISSOCK(st.st_mode)) {
+        error = path + " exists and is not a socket";
+        return false;
+    }
+    if (const int live = ConnectTo(path); live >= 0) {
+        ::close(live);
+        error = path + " is in use by a running " + who;
+        return false;
+    }
+    if (::unlink(path.c_str()) != 0 && errno != ENOENT) {
+        error = Errno(("cannot remove the stale socket " + path).c_str());
+        return false;
+    }
+    return true;
+}
+
 // --- The console's end -------------------------------------------------------------------
 
 struct CommandListener::State {
@@ -336,14 +361,7 @@ bool CommandListener::Start(const std::string& path, Deliver deliver, std::strin
     state->deliver = std::move(deliver);
 
     sockaddr_un addr;
-    if (!MakeAddress(path, addr, error)) return false;
-    const int live = ConnectTo(path);
-    if (live >= 0) {
-        ::close(live);
-        error = path + " is in use by a running console";
-        return false;
-    }
-    ::unlink(path.c_str());  // a socket left behind by a console that died
+    if (!MakeAddress(path, addr, error) || !FreeSocketPath(path, "console", error)) return false;
 
     state->listenFd.Reset(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
     if (state->listenFd.Get() < 0) {

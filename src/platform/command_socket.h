@@ -32,6 +32,10 @@ bool ResolveSocketFolder(const char* runtimeDir, const std::string& tmpRoot, boo
 // The same for this process: $XDG_RUNTIME_DIR, else /tmp.
 bool SocketFolder(bool create, std::string& dir, std::string& error);
 std::string SocketPath(const std::string& dir, pid_t pid);
+// Makes path free to bind a Unix socket: nothing there, or a socket nobody answers on any
+// more (left by a program that died: removed). False with the reason when something else is
+// there or a running program answers on it (who: what that would be, "console").
+bool FreeSocketPath(const std::string& path, const std::string& who, std::string& error);
 
 // Listens on a thread of its own until stopped. Each well-formed id is handed to deliver on
 // that thread; deliver only queues and says whether the console takes the id.
