@@ -134,6 +134,17 @@ struct RemoteLink::State {
         return grpc::CreateCustomChannel(options.endpoint.target, credentials, args);
     }
 
+    // Asks the controller to end a session, waiting at most wait; whether it could is no matter.
+    void CloseSession(Stub& on, const std::string& sessionId, std::chrono::milliseconds wait) const {
+        service::SessionRequest request;
+        request.set_session(sessionId);
+        service::Empty none;
+        grpc::ClientContext ctx;
+        Prepare(ctx, false);
+        ctx.set_deadline(std::chrono::system_clock::now() + wait);
+        (void)on.Close(&ctx, request, &none);
+    }
+
     // One call over the wire; out-values filled from the answer.
     grpc::Status Call(Stub& on, const std::string& sessionId, CallId id, std::span<const LinkArg> args,
                       std::int32_t& ret) const {
@@ -240,17 +251,9 @@ struct RemoteLink::State {
         lock.unlock();
         if (ctx) ctx->TryCancel();
         if (was.joinable()) was.join();
-        if (old) {
-            // Should the controller still be there (a call ran out of time), it frees the
-            // session's jobs too.
-            service::SessionRequest request;
-            request.set_session(oldSession);
-            service::Empty none;
-            grpc::ClientContext close;
-            close.set_deadline(std::chrono::system_clock::now() + std::chrono::milliseconds(200));
-            if (!options.token.empty()) close.AddMetadata("authorization", "Bearer " + options.token);
-            (void)old->Close(&close, request, &none);
-        }
+        // Should the controller still be there (a call ran out of time), it frees the
+        // session's jobs too.
+        if (old) CloseSession(*old, oldSession, std::chrono::milliseconds(200));
         lock.lock();
         if (window != 0 && plexaMsg != 0) {
             for (std::int16_t h : pending) {
@@ -377,14 +380,7 @@ RemoteLink::~RemoteLink() {
     std::thread reader = std::move(s.reader);
     ++s.gen;  // nothing more is posted
     lock.unlock();
-    if (open && stub) {
-        service::SessionRequest request;
-        request.set_session(session);
-        service::Empty none;
-        grpc::ClientContext close;
-        s.Prepare(close, true);
-        (void)stub->Close(&close, request, &none);
-    }
+    if (open && stub) s.CloseSession(*stub, session, m_options.callDeadline);
     if (ctx) ctx->TryCancel();
     if (reader.joinable()) reader.join();
 }
