@@ -28,6 +28,10 @@ constexpr std::chrono::milliseconds kStreamPoll{200};
 // Byte arrays (files up and down) may be larger than the stack's default of 4 MiB.
 constexpr int kMaxMessageBytes = 64 << 20;
 
+Status NoSession(const std::string& id) {
+    return Status(StatusCode::UNAVAILABLE, "no session " + id + " on this controller (it ended): open a new one");
+}
+
 using Invoker = std::function<std::optional<std::int32_t>(std::span<const LinkArg>)>;
 
 // One call's values: in-values from the request, out-values into the reply.
@@ -45,7 +49,7 @@ Status Exchange(const service::CallRequest& request, service::CallReply& reply, 
     }
     const std::optional<std::int32_t> ret = invoke(args);
     if (!ret) {
-        return Status(StatusCode::UNAVAILABLE, "no session " + request.session() + " on this controller (it ended): open a new one");
+        return NoSession(request.session());
     }
     reply.set_ret(*ret);
     for (const LinkArg& a : args) {
@@ -191,7 +195,7 @@ Status ControllerService::InFlight(grpc::ServerContext* context, const service::
                                    service::InFlightReply* reply) {
     if (Status s = Authorize(context); !s.ok()) return s;
     const auto flight = m_shared.Flight(request->session());
-    if (!flight) return Status(StatusCode::UNAVAILABLE, "no session " + request->session() + " on this controller (it ended): open a new one");
+    if (!flight) return NoSession(request->session());
     reply->set_jobs(flight->jobs);
     reply->set_last_notification(flight->lastNote);
     return Status::OK;
