@@ -60,17 +60,10 @@ SharedController::SharedController(const sim::SimConfig& config, Faults faults, 
     const LinkArg init[] = {MakeArg<const std::wstring&>(name), MakeArg<const std::wstring&>(extra), MakeArg<UINT>(msg),
                             MakeArg<HWND>(window),        MakeArg<std::int32_t>(reserved),  MakeArg<UINT>(key)};
     m_sim.Invoke(CallId::Init, init, sim::Clock::now());
-    m_worker = std::thread([this] { Run(); });
+    m_driver.emplace(m_mutex, m_sim, [this] { Route(); });
 }
 
-SharedController::~SharedController() {
-    {
-        std::lock_guard lock(m_mutex);
-        m_stop = true;
-    }
-    m_due.notify_all();
-    m_worker.join();
-}
+SharedController::~SharedController() { m_driver.reset(); }
 
 std::string SharedController::Open(const std::string& client) {
     std::lock_guard lock(m_mutex);
@@ -100,7 +93,7 @@ bool SharedController::End(const std::string& id, const std::string& why) {
         EndLocked(*s, why);
         Route();
     }
-    m_due.notify_all();
+    m_driver->Wake();
     return true;
 }
 
@@ -124,7 +117,7 @@ std::optional<std::int32_t> SharedController::Call(const std::string& id, CallId
             Route();
         }
     }
-    m_due.notify_all();
+    m_driver->Wake();
     return ret;
 }
 
@@ -176,7 +169,7 @@ void SharedController::Stream::End(const std::string& why) {
         m_owner->EndLocked(*m_session, why);
         m_owner->Route();
     }
-    m_owner->m_due.notify_all();
+    m_owner->m_driver->Wake();
 }
 
 // ---------------------------------------------------------------------------------------
@@ -366,24 +359,6 @@ void SharedController::EndLocked(Session& s, const std::string& why) {
     s.wake.notify_all();
     m_log("session " + std::to_string(s.number) + " closed: " + why);
     m_sessions.erase(s.id);  // last: s may go with it
-}
-
-void SharedController::Run() {
-    std::unique_lock lock(m_mutex);
-    while (!m_stop) {
-        const auto due = m_sim.NextDue();
-        if (!due) {
-            m_due.wait(lock);
-            continue;
-        }
-        const auto now = sim::Clock::now();
-        if (now < *due) {
-            m_due.wait_until(lock, *due);
-            continue;
-        }
-        m_sim.Tick(now);
-        Route();
-    }
 }
 
 }  // namespace vantel::controller

@@ -28,6 +28,7 @@
 #include "service/controller.pb.h"
 #include "sim/config.h"
 #include "sim/controller.h"
+#include "sim/driver.h"
 
 namespace vantel::controller {
 
@@ -145,10 +146,8 @@ private:
     void Route();
     void Push(Session& s, const Note& note);
     void EndLocked(Session& s, const std::string& why);
-    void Run();
 
     mutable std::mutex m_mutex;
-    std::condition_variable m_due;
     link::sim::SimController m_sim;
     Faults m_faults;
     Log m_log;
@@ -159,8 +158,7 @@ private:
     std::vector<Session*> m_overflowing;
     std::uint64_t m_nextNumber = 0;
     std::mt19937_64 m_random;
-    bool m_stop = false;
-    std::thread m_worker;
+    std::optional<link::sim::Driver> m_driver;  // started once the controller is open
 };
 
 }  // namespace vantel::controller

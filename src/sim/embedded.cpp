@@ -1,12 +1,11 @@
 // The simulated controller behind the link: one lock around the model, one worker thread
 // that completes jobs and advances the program. A call from the user-interface thread only
 // queues work and never waits for the worker.
-#include <condition_variable>
 #include <mutex>
-#include <thread>
 
 #include "sim/embedded.h"
 #include "sim/controller.h"
+#include "sim/driver.h"
 #include "platform/winmsg.h"
 
 namespace vantel::link {
@@ -14,16 +13,7 @@ namespace {
 
 class SimLink final : public ILinkBackend {
 public:
-    explicit SimLink(const sim::SimConfig& config) : m_sim(config) { m_worker = std::thread([this] { Run(); }); }
-
-    ~SimLink() override {
-        {
-            std::lock_guard lock(m_mutex);
-            m_stop = true;
-        }
-        m_wake.notify_all();
-        m_worker.join();
-    }
+    explicit SimLink(const sim::SimConfig& config) : m_sim(config), m_driver(m_mutex, m_sim, [this] { Flush(); }) {}
 
     std::int32_t Invoke(CallId id, std::span<const LinkArg> args) override {
         std::int32_t ret;
@@ -32,7 +22,7 @@ public:
             ret = m_sim.Invoke(id, args, sim::Clock::now());
             Flush();
         }
-        m_wake.notify_all();
+        m_driver.Wake();
         return ret;
     }
 
@@ -48,29 +38,9 @@ private:
         for (const auto& p : m_sim.TakePosts()) PostMessageW(p.window, p.msg, p.wParam, p.lParam);
     }
 
-    void Run() {
-        std::unique_lock lock(m_mutex);
-        while (!m_stop) {
-            const auto due = m_sim.NextDue();
-            if (!due) {
-                m_wake.wait(lock);
-                continue;
-            }
-            const auto now = sim::Clock::now();
-            if (now < *due) {
-                m_wake.wait_until(lock, *due);
-                continue;
-            }
-            m_sim.Tick(now);
-            Flush();
-        }
-    }
-
     mutable std::mutex m_mutex;
-    std::condition_variable m_wake;
     sim::SimController m_sim;
-    bool m_stop = false;
-    std::thread m_worker;
+    sim::Driver m_driver;  // last: it stops before the rest goes
 };
 
 }  // namespace
