@@ -13,12 +13,11 @@
 
 #include <fcntl.h>
 #include <signal.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "platform/command_socket.h"
 #include "script/script.h"
 
 extern char** environ;
@@ -145,18 +144,6 @@ void SetIn(std::vector<std::string>& env, const std::string& name, const std::st
     if (value != nullptr) env.push_back(name + "=" + *value);
 }
 
-bool Accepting(const std::string& socketPath) {
-    sockaddr_un addr{};
-    addr.sun_family = AF_UNIX;
-    if (socketPath.size() >= sizeof addr.sun_path) return false;
-    std::memcpy(addr.sun_path, socketPath.c_str(), socketPath.size() + 1);
-    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0) return false;
-    const bool ok = connect(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) == 0;
-    close(fd);
-    return ok;
-}
-
 // A controller of one script's own, started in that script's environment and ended when
 // the script has run.
 class ScriptController {
@@ -169,7 +156,7 @@ public:
         m_pid = Start({program, "--listen", "unix:" + socketPath}, &env, workdir, logPath, logPath, problem);
         if (m_pid == 0) return problem;
         const auto deadline = Clock::now() + kControllerBound;
-        while (!Accepting(socketPath)) {
+        while (!remote::Answers(socketPath)) {
             int ws = 0;
             if (waitpid(m_pid, &ws, WNOHANG) == m_pid) {
                 m_pid = 0;

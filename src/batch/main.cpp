@@ -213,7 +213,6 @@ int Check(const Command& command) {
         if (cases.empty()) return Usage("no scripts in " + *command.check);
         options.fresh = true;
         options.bound = kCheckBound;
-
         suite = *command.check;
     }
     std::vector<Outcome> outcomes;

@@ -183,6 +183,13 @@ bool SocketFolder(bool create, std::string& dir, std::string& error) {
 
 std::string SocketPath(const std::string& dir, pid_t pid) { return dir + "/vantel-" + std::to_string(pid) + ".sock"; }
 
+bool Answers(const std::string& path) {
+    const int fd = ConnectTo(path);
+    if (fd < 0) return false;
+    ::close(fd);
+    return true;
+}
+
 bool FreeSocketPath(const std::string& path, const std::string& who, std::string& error) {
     sockaddr_un addr;
     if (!MakeAddress(path, addr, error)) return false;
@@ -196,8 +203,7 @@ bool FreeSocketPath(const std::string& path, const std::string& who, std::string
         error = path + " exists and is not a socket";
         return false;
     }
-    if (const int live = ConnectTo(path); live >= 0) {
-        ::close(live);
+    if (Answers(path)) {
         error = path + " is in use by a running " + who;
         return false;
     }

@@ -32,6 +32,8 @@ bool ResolveSocketFolder(const char* runtimeDir, const std::string& tmpRoot, boo
 // The same for this process: $XDG_RUNTIME_DIR, else /tmp.
 bool SocketFolder(bool create, std::string& dir, std::string& error);
 std::string SocketPath(const std::string& dir, pid_t pid);
+// Whether a program answers on the Unix socket at path.
+bool Answers(const std::string& path);
 // Makes path free to bind a Unix socket: nothing there, or a socket nobody answers on any
 // more (left by a program that died: removed). False with the reason when something else is
 // there or a running program answers on it (who: what that would be, "console").
