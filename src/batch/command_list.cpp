@@ -27,34 +27,21 @@ std::string SlotText(const CommandRow& row) {
     return "slot " + std::to_string(row.slot);
 }
 
-std::string Calls(const CommandRow& row) {
-    std::string out;
-    for (const ArgSource& s : row.reads) {
-        if (s.as != ReadAs::Call) continue;
-        if (!out.empty()) out += ", ";
-        out += link::kCallNames[static_cast<std::size_t>(s.call)];
-    }
-    return out.empty() ? "nothing" : out;
-}
-
 }  // namespace
 
 void WriteCommandList(std::ostream& out, CommandRows rows) {
     for (const CommandRow& row : rows) {
         if (!Listed(row)) continue;
-        std::wstring fields, constants;
+        std::wstring fields;
         for (int n = 1; n <= 10; ++n) {
             const std::wstring use = hint::FieldUse(row, n);
             if (use.empty()) continue;
             fields += (fields.empty() ? L"" : L", ") + std::to_wstring(n) + L" " + use;
         }
-        for (const ArgSource& s : row.reads) {
-            if (s.field != 0 || s.as == ReadAs::Call) continue;
-            constants += (constants.empty() ? L"" : L", ") + hint::ArgumentName(s) + L" = " + hint::ConstantText(s);
-        }
+        const std::wstring calls = hint::Calls(row), constants = hint::Constants(row);
         out << row.id << ' ' << KindName(row.kind);
         if (row.kind != RowKind::Hidden) out << ' ' << ToUtf8(hint::Place(row));
-        out << " | " << Calls(row)
+        out << " | " << (calls.empty() ? "nothing" : ToUtf8(calls))
             << " | fields: " << (fields.empty() ? "none" : ToUtf8(fields));
         if (!constants.empty()) out << " | always: " << ToUtf8(constants);
         out << " | " << SlotText(row) << " | " << (row.busyCheck ? "checks busy" : "no busy check") << '\n';

@@ -47,26 +47,6 @@ std::vector<const ArgSource*> FieldReads(const CommandRow& row) {
     return reads;
 }
 
-std::wstring Constants(const CommandRow& row, std::wstring_view between) {
-    std::wstring out;
-    for (const ArgSource& s : row.reads) {
-        if (s.field != 0 || s.as == ReadAs::Call) continue;
-        if (!out.empty()) out += between;
-        out += ArgumentName(s) + L" = " + ConstantText(s);
-    }
-    return out;
-}
-
-std::wstring Calls(const CommandRow& row) {
-    std::wstring out;
-    for (const ArgSource& s : row.reads) {
-        if (s.as != ReadAs::Call) continue;
-        if (!out.empty()) out += L", ";
-        out += CallName(s.call);
-    }
-    return out;
-}
-
 }  // namespace
 
 std::wstring Title(const CommandRow& row) {
@@ -126,13 +106,33 @@ std::wstring ConstantText(const ArgSource& s) {
     }
 }
 
+std::wstring Constants(const CommandRow& row) {
+    std::wstring out;
+    for (const ArgSource& s : row.reads) {
+        if (s.field != 0 || s.as == ReadAs::Call) continue;
+        if (!out.empty()) out += L", ";
+        out += ArgumentName(s) + L" = " + ConstantText(s);
+    }
+    return out;
+}
+
+std::wstring Calls(const CommandRow& row) {
+    std::wstring out;
+    for (const ArgSource& s : row.reads) {
+        if (s.as != ReadAs::Call) continue;
+        if (!out.empty()) out += L", ";
+        out += CallName(s.call);
+    }
+    return out;
+}
+
 std::wstring Short(const CommandRow& row) {
     std::wstring out = Title(row) + std::wstring(kDash);
     const auto reads = FieldReads(row);
     if (reads.empty()) {
         const std::wstring calls = Calls(row);
         if (calls.empty()) return out + L"does nothing";
-        const std::wstring constants = Constants(row, L", ");
+        const std::wstring constants = Constants(row);
         return out + calls + (constants.empty() ? L", no fields" : L": " + constants);
     }
     int field = 0;
@@ -154,7 +154,7 @@ std::wstring Full(const CommandRow& row) {
     for (const ArgSource* s : FieldReads(row)) {
         out += L"\n" + std::to_wstring(s->field) + L" " + ArgumentName(*s) + L": " + ReaderText(*s);
     }
-    const std::wstring constants = Constants(row, L", ");
+    const std::wstring constants = Constants(row);
     if (!constants.empty()) out += L"\nalways: " + constants;
     return out;
 }

@@ -26,6 +26,12 @@ std::wstring ReaderText(const ArgSource& source);
 // What a source without a field passes: 1, "F" (quoted), or what the console supplies.
 std::wstring ConstantText(const ArgSource& source);
 
+// The calls the command makes, by name, joined by ", "; empty when it makes none.
+std::wstring Calls(const CommandRow& row);
+
+// What the command passes without a field: "forward = 1, whole word = 0"; empty when nothing.
+std::wstring Constants(const CommandRow& row);
+
 // One line for the status line:
 //     Find — 1 handle · 2 text · 3 line · ... · 7 match case (0/1)
 // A command that reads no field names what it passes instead, e.g.
