@@ -21,13 +21,8 @@ namespace vantel {
 
 using P = link::CPlexa;
 
-template <class Member> struct IdOfCall;
-template <link::CallId Id, class Sig>
-struct IdOfCall<link::LinkCall<Id, Sig>> {
-    static constexpr link::CallId value = Id;
-};
 template <auto Call>
-constexpr link::CallId CallOf = IdOfCall<std::remove_cvref_t<decltype(std::declval<link::CPlexa&>().*Call)>>::value;
+constexpr link::CallId CallOf = std::remove_cvref_t<decltype(std::declval<link::CPlexa&>().*Call)>::kId;
 
 // What reader R feeds into argument Position of Call.
 template <auto Call, int Position, class R>

@@ -132,6 +132,7 @@ class CPlexa;
 template <CallId Id, class Sig> struct LinkCall;
 template <CallId Id, class R, class... A>
 struct LinkCall<Id, R(A...)> {
+    static constexpr CallId kId = Id;
     ILinkBackend* const* backend;
     R operator()(A... args) const {
         if constexpr (sizeof...(A) == 0) {
