@@ -25,6 +25,7 @@
 #include "controller/shared_controller.h"
 #include "service/credentials.h"
 #include "service/wire.h"
+#include "bounded.h"
 #include "temp_stores.h"
 
 extern char** environ;
@@ -37,7 +38,9 @@ using link::ENotifyType;
 using service::Value;
 using Clock = std::chrono::steady_clock;
 
-constexpr auto kBound = std::chrono::seconds(20);
+using test::Eventually;
+using test::FileText;
+using test::kBound;
 
 Value Text(const std::string& s) {
     Value v;
@@ -196,14 +199,6 @@ private:
     bool m_streamEnded = false;
     grpc::Status m_streamStatus;
 };
-
-template <class Predicate>
-bool Eventually(Predicate done) {
-    for (const auto end = Clock::now() + kBound; Clock::now() < end; std::this_thread::sleep_for(std::chrono::milliseconds(5))) {
-        if (done()) return true;
-    }
-    return false;
-}
 
 constexpr std::int64_t kResult = static_cast<std::int64_t>(ENotifyType::Result);
 
@@ -413,17 +408,12 @@ std::optional<int> ExitStatus(pid_t pid) {
     return WIFEXITED(status) ? std::optional(WEXITSTATUS(status)) : std::optional(128 + WTERMSIG(status));
 }
 
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 TEST(ControllerExecutable, ServesUntilSigtermThenRemovesItsSocketAndRefusesAnOpenTcpListener) {
     test::TempStores temp;
     const std::string socket = temp.Dir() + "/c.sock", err = temp.Dir() + "/err";
     const pid_t pid = Spawn({"--listen", "unix:" + socket}, err);
     struct stat st{};
-    ASSERT_TRUE(Eventually([&] { return stat(socket.c_str(), &st) == 0; })) << Slurp(err);
+    ASSERT_TRUE(Eventually([&] { return stat(socket.c_str(), &st) == 0; })) << FileText(err);
     EXPECT_EQ(st.st_mode & 0777, 0600u);
     {
         Client c(grpc::CreateChannel("unix:" + socket, grpc::InsecureChannelCredentials()));
@@ -431,12 +421,12 @@ TEST(ControllerExecutable, ServesUntilSigtermThenRemovesItsSocketAndRefusesAnOpe
         EXPECT_NE(c.Request(CallId::ShowVar, {Text("$OV_PRO"), Text("")}), 0);
     }
     kill(pid, SIGTERM);
-    EXPECT_EQ(ExitStatus(pid), 0) << Slurp(err);
+    EXPECT_EQ(ExitStatus(pid), 0) << FileText(err);
     EXPECT_FALSE(std::filesystem::exists(socket));
-    EXPECT_NE(Slurp(err).find("session 1 opened"), std::string::npos) << Slurp(err);
+    EXPECT_NE(FileText(err).find("session 1 opened"), std::string::npos) << FileText(err);
 
     EXPECT_EQ(ExitStatus(Spawn({"--listen", "tcp:0.0.0.0:0"}, err)), 2);
-    EXPECT_NE(Slurp(err).find("needs TLS"), std::string::npos) << Slurp(err);
+    EXPECT_NE(FileText(err).find("needs TLS"), std::string::npos) << FileText(err);
 }
 #endif
 

@@ -10,8 +10,6 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
-#include <sys/socket.h>
-#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -30,6 +28,8 @@
 #include "link/plexa.h"
 #include "platform/winmsg.h"
 #include "service/controller.grpc.pb.h"
+#include "bounded.h"
+#include "platform/command_socket.h"
 #include "temp_stores.h"
 
 extern char** environ;
@@ -40,34 +40,9 @@ namespace {
 using link::CallId;
 using link::CPlexa;
 using link::ENotifyType;
-using Clock = std::chrono::steady_clock;
 
-constexpr auto kBound = std::chrono::seconds(20);
-
-template <class Pred>
-bool Eventually(Pred pred) {
-    const auto until = Clock::now() + kBound;
-    while (!pred()) {
-        if (Clock::now() > until) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return true;
-}
-
-bool Accepting(const std::string& path) {
-    sockaddr_un addr{};
-    addr.sun_family = AF_UNIX;
-    std::snprintf(addr.sun_path, sizeof addr.sun_path, "%s", path.c_str());
-    const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
-    const bool ok = connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
-    close(fd);
-    return ok;
-}
-
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
+using test::Eventually;
+using test::FileText;
 
 // vantel-controller in a folder of the test's own, with the simulator's latency given.
 class Controller {
@@ -97,7 +72,7 @@ public:
         posix_spawn_file_actions_addopen(&actions, 2, (temp.Dir() + "/log").c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
         ASSERT_EQ(posix_spawn(&m_pid, argv[0], &actions, nullptr, argv.data(), environ), 0);
         posix_spawn_file_actions_destroy(&actions);
-        ASSERT_TRUE(Eventually([&] { return Accepting(Socket()); })) << Log();
+        ASSERT_TRUE(Eventually([&] { return Answers(Socket()); })) << Log();
     }
     void Kill() {
         if (m_pid <= 0) return;
@@ -120,7 +95,7 @@ public:
         })) << Log();
         return port;
     }
-    std::string Log() const { return ReadAll(temp.Dir() + "/log"); }
+    std::string Log() const { return FileText(temp.Dir() + "/log"); }
     test::TempStores temp;
 
 private:
@@ -348,13 +323,13 @@ TEST(RemoteLink, OverTlsOnlyAConsoleThatTrustsTheControllersCertificateGetsThrou
         return options;
     };
 
-    Console console(endpoint, trusting(ReadAll(tls + "controller.pem")));
+    Console console(endpoint, trusting(FileText(tls + "controller.pem")));
     ASSERT_TRUE(console.Open()) << controller.Log();
     const std::int16_t h = console.plexa->ShowVar(L"$OV_PRO", L"");
     ASSERT_NE(h, 0);
     EXPECT_TRUE(Eventually([&] { return console.Got(h, ENotifyType::Result); }));
 
-    for (const std::string& ca : {ReadAll(tls + "stranger.pem"), std::string()}) {
+    for (const std::string& ca : {FileText(tls + "stranger.pem"), std::string()}) {
         Console stranger(endpoint, trusting(ca));
         std::string error;
         EXPECT_FALSE(stranger.link->Connect(error));
