@@ -53,7 +53,7 @@ struct Service {
     }
     std::string Endpoint(bool local) const {
         for (const auto& l : daemon.Listening()) {
-            if (l.local == local) return local ? "unix:" + l.path : "tcp:127.0.0.1:" + std::to_string(l.port);
+            if (l.local == local) return l.Text();
         }
         return {};
     }

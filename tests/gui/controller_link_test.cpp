@@ -6,18 +6,16 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
-#include <sys/socket.h>
-#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdio>
 
 #include <wx/statusbr.h>
 
 #include "dialog/vantel_dlg.h"
 #include "gui_util.h"
 #include "jobs/slots.h"
+#include "platform/command_socket.h"
 #include "platform/registry.h"
 #include "remote/remote_link.h"
 #include "temp_stores.h"
@@ -29,22 +27,12 @@ namespace {
 
 constexpr int kShow = 32711;  // "&Variablen/S&how"
 
-bool Accepting(const std::string& socket) {
-    sockaddr_un addr{};
-    addr.sun_family = AF_UNIX;
-    std::snprintf(addr.sun_path, sizeof addr.sun_path, "%s", socket.c_str());
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    const bool ok = connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
-    close(fd);
-    return ok;
-}
-
 pid_t StartController(const std::string& socket) {
     std::string program = VANTEL_CONTROLLER_PATH, listen = "--listen", where = "unix:" + socket;
     char* argv[] = {program.data(), listen.data(), where.data(), nullptr};
     pid_t pid = 0;
     EXPECT_EQ(posix_spawn(&pid, argv[0], nullptr, nullptr, argv, environ), 0);
-    EXPECT_TRUE(test::PumpUntil([&] { return Accepting(socket); }, 4000));
+    EXPECT_TRUE(test::PumpUntil([&] { return remote::Answers(socket); }, 4000));
     return pid;
 }
 
